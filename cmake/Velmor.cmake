@@ -33,7 +33,7 @@ function(velmor_pixel_code target)
   target_compile_options(${target} PRIVATE $<$<NOT:$<CONFIG:Debug>>:-O3>)
 endfunction()
 
-if(BUILD_TESTING OR NOT DEFINED BUILD_TESTING)
+if(BUILD_TESTING)
   find_package(GTest CONFIG QUIET)
   if(NOT GTest_FOUND)
     find_package(GTest REQUIRED)

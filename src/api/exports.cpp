@@ -1,0 +1,212 @@
+// The exported functions. Each looks its handle up, forwards to the camera object with the
+// registry lock released, and never lets an exception escape: anything unexpected returns the
+// function's failure value, as an unknown handle does.
+#include "api/sdk_chain.h"
+#include "camera/velmor.h"
+
+#include <VelmorSdk_520QK_ZRX.h>
+
+namespace {
+
+constexpr int kFailure = 0;
+constexpr int kFailureAllBits = -1;  // GetColorMode, GetSubSample, GetWaitTime
+
+// Holds the reference that Lookup took for the duration of one export.
+class CameraRef {
+public:
+    explicit CameraRef(int handle) : camera_(SdkChain().Lookup(handle)) {}
+    ~CameraRef()
+    {
+        if (camera_)
+            camera_->Drop();
+    }
+    CameraRef(const CameraRef&) = delete;
+    CameraRef& operator=(const CameraRef&) = delete;
+    CVelmor* get() const { return camera_; }
+
+private:
+    CVelmor* camera_;
+};
+
+template <typename Op>
+int Forward(int handle, int failure, Op op) noexcept
+{
+    try {
+        CameraRef camera(handle);
+        return camera.get() ? op(*camera.get()) : failure;
+    } catch (...) {
+        return failure;
+    }
+}
+
+}  // namespace
+
+extern "C" {
+
+int VELMOR_CALL Velmor_Initialize(HWND notifyWindow)
+{
+    try {
+        const int handle = SdkChain().CreateCamera();
+        if (handle == 0)
+            return 0;
+        // The result is not examined: the reason of a failed start waits in the error queue.
+        Forward(handle, kFailure, [&](CVelmor& c) { return c.Initialize(notifyWindow); });
+        return handle;
+    } catch (...) {
+        return 0;
+    }
+}
+
+int VELMOR_CALL Velmor_Release(int handle)
+{
+    try {
+        CVelmor* camera = SdkChain().Detach(handle);
+        if (!camera)
+            return 0;
+        camera->Drop();  // the registry's reference: destroys the object unless an export still runs on it
+        return 1;
+    } catch (...) {
+        return 0;
+    }
+}
+
+int VELMOR_CALL Velmor_GetDllVersion(void) { return VELMOR_DLL_VERSION; }
+
+int VELMOR_CALL Velmor_GetLastError(int handle)
+{
+    return Forward(handle, kFailure, [](CVelmor& c) { return c.GetLastError(); });
+}
+
+int VELMOR_CALL Velmor_Close(int handle)
+{
+    return Forward(handle, kFailure, [](CVelmor& c) { return c.Close(); });
+}
+
+int VELMOR_CALL Velmor_LoadConfigFileA(int handle, char* path)
+{
+    return Forward(handle, kFailure, [&](CVelmor& c) { return c.LoadConfigFile(path); });
+}
+
+int VELMOR_CALL Velmor_LoadConfigFileW(int handle, wchar_t* path)
+{
+    return Forward(handle, kFailure, [&](CVelmor& c) { return c.LoadConfigFileW(path); });
+}
+
+int VELMOR_CALL Velmor_GetStatus(int handle)
+{
+    return Forward(handle, kFailure, [](CVelmor& c) { return c.GetStatus(); });
+}
+
+int VELMOR_CALL Velmor_Width(int handle)
+{
+    return Forward(handle, kFailure, [](CVelmor& c) { return c.Width(); });
+}
+
+int VELMOR_CALL Velmor_Height(int handle)
+{
+    return Forward(handle, kFailure, [](CVelmor& c) { return c.Height(); });
+}
+
+int VELMOR_CALL Velmor_SetColorMode(int handle, int bitCount)
+{
+    return Forward(handle, kFailure, [&](CVelmor& c) { return c.SetColorMode(bitCount); });
+}
+
+int VELMOR_CALL Velmor_GetColorMode(int handle)
+{
+    return Forward(handle, kFailureAllBits, [](CVelmor& c) { return c.GetColorMode(); });
+}
+
+int VELMOR_CALL Velmor_SetSubSample(int handle, int code)
+{
+    return Forward(handle, kFailure, [&](CVelmor& c) { return c.SetSubSample(code); });
+}
+
+int VELMOR_CALL Velmor_GetSubSample(int handle)
+{
+    return Forward(handle, kFailureAllBits, [](CVelmor& c) { return c.GetSubSample(); });
+}
+
+int VELMOR_CALL Velmor_SetWaitTime(int handle, int milliseconds)
+{
+    return Forward(handle, kFailure, [&](CVelmor& c) { return c.SetWaitTime(milliseconds); });
+}
+
+int VELMOR_CALL Velmor_GetWaitTime(int handle)
+{
+    return Forward(handle, kFailureAllBits, [](CVelmor& c) { return c.GetWaitTime(); });
+}
+
+int VELMOR_CALL Velmor_SetHalfClock(int handle, int clock)
+{
+    return Forward(handle, kFailure, [&](CVelmor& c) { return c.SetHalfClock(clock); });
+}
+
+int VELMOR_CALL Velmor_SetAutoIris(int handle, int mode)
+{
+    return Forward(handle, kFailure, [&](CVelmor& c) { return c.SetAutoIris(mode); });
+}
+
+int VELMOR_CALL Velmor_GetAutoIris(int handle, int* ok)
+{
+    return Forward(handle, kFailure, [&](CVelmor& c) { return c.GetAutoIris(ok); });
+}
+
+int VELMOR_CALL Velmor_GetCaptureWindowEx(int handle, int* hTotal, int* hStart, int* hEffective, int* vTotal,
+                                          int* vStart, int* vEffective)
+{
+    return Forward(handle, kFailure,
+                   [&](CVelmor& c) { return c.GetCaptureWindowEx(hTotal, hStart, hEffective, vTotal, vStart, vEffective); });
+}
+
+// Functions of other camera models: the handle is all they read.
+int VELMOR_CALL Velmor_Fpga_ReadRegister(int handle, int, int*)
+{
+    return Forward(handle, kFailure, [](CVelmor& c) { return c.NotAvailablePostOnly(); });
+}
+
+int VELMOR_CALL Velmor_Fpga_WriteRegister(int handle, int, int)
+{
+    return Forward(handle, kFailure, [](CVelmor& c) { return c.NotAvailablePostOnly(); });
+}
+
+int VELMOR_CALL Velmor_Fps(int handle, int)
+{
+    return Forward(handle, kFailure, [](CVelmor& c) { return c.NotAvailablePostOnly(); });
+}
+
+int VELMOR_CALL Velmor_SetCrossbar(int handle, int, int)
+{
+    return Forward(handle, kFailure, [](CVelmor& c) { return c.NotAvailablePostOnly(); });
+}
+
+int VELMOR_CALL Velmor_SetSamplingRate(int handle, int)
+{
+    return Forward(handle, kFailure, [](CVelmor& c) { return c.NotAvailablePostOnly(); });
+}
+
+int VELMOR_CALL Velmor_GetSamplingRate(int handle, int* rate)
+{
+    return Forward(handle, kFailure, [&](CVelmor&) {
+        if (rate)
+            *rate = 0;
+        return 0;
+    });
+}
+
+int VELMOR_CALL Velmor_GetVideoFormat(int handle, int* format)
+{
+    return Velmor_GetSamplingRate(handle, format);
+}
+
+int VELMOR_CALL Velmor_GetConfigFilter(int handle)
+{
+    return Forward(handle, kFailure, [](CVelmor& c) { return c.NotAvailableRaised(); });
+}
+
+int VELMOR_CALL Velmor_SetConfigFilter(int handle)
+{
+    return Forward(handle, kFailure, [](CVelmor& c) { return c.NotAvailableRaised(); });
+}
+
+}  // extern "C"

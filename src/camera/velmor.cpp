@@ -1,0 +1,216 @@
+#include "camera/velmor.h"
+
+#include "device/memory_block.h"
+#include "settings/registry_settings.h"
+
+#include <mmsystem.h>
+
+#include <cstring>
+
+namespace {
+
+constexpr int kSensorWidth = 2048;
+constexpr int kSensorHeight = 1536;
+constexpr int kPathBufferBytes = 1024;  // wide paths are converted into a buffer of this size
+
+// Bit counts accepted by SetColorMode, by output format index, and the codes GetColorMode reports
+// (10-bit samples in 16-bit words report their significant bits).
+constexpr int kFormatBits[] = {8, 16, 24, 32, 48, 64};
+constexpr int kFormatReported[] = {8, 10, 24, 32, 42, 58};
+
+bool IsSettableSubSample(int code) { return code == 0 || code == 1 || code == 2 || code == 17 || code == 18; }
+
+}  // namespace
+
+CVelmor::CVelmor() { fpsWindowStart = timeGetTime(); }
+
+CVelmor::~CVelmor()
+{
+    SaveSettings();
+    Close();
+    sharedMapping.ReleaseDevice(notifyWindow, deviceNumber);
+    sharedMapping.Close();
+}
+
+void CVelmor::Raise(int32_t code)
+{
+    errors_.Push(code);
+    if (notifyWindow)
+        PostError(notifyWindow, code);
+}
+
+int CVelmor::Initialize(HWND notify)
+{
+    if (!sharedMapping.Open(SharedRegion::kName) &&
+        !sharedMapping.OpenOrCreate(SharedRegion::kName, SharedRegion::kSize)) {
+        // The notification window is not known yet: queued, not posted.
+        errors_.Push(kErrorMemory);
+        return 0;
+    }
+    notifyWindow = notify;
+
+    settings::LoadWindowPreset(deviceNumber, region);
+    if (!CaptureRegionValid()) {
+        Raise(kErrorCaptureWindow);
+        region = CaptureRegion{kSensorWidth, kSensorHeight, kSensorWidth, kSensorHeight, 0, 0, region.bufferCount};
+    }
+    previewRect = RECT{0, 0, region.width, region.height};
+
+    settings::LoadFilterSettings(deviceNumber, filter);
+    settings::LoadGraySettings(deviceNumber, filter);
+    settings::LoadAnalogSettings(deviceNumber, analog, 0, 0);
+    settings::LoadStreamSettings(deviceNumber, stream);
+    return 1;
+}
+
+void CVelmor::SaveSettings()
+{
+    settings::SaveAnalogSettings(deviceNumber, analog);
+    settings::SaveFilterSettings(deviceNumber, filter);
+    settings::SaveGraySettings(deviceNumber, filter);
+}
+
+int CVelmor::Close()
+{
+    if (previewDC) {
+        ReleaseDC(previewWindow, previewDC);
+        previewDC = nullptr;
+    }
+    if (previewWindow) {
+        DestroyWindow(previewWindow);
+        previewWindow = nullptr;
+    }
+    StopPreview();
+    hasImage = 0;
+    if (windowClassName[0]) {
+        UnregisterClassA(windowClassName, GetModuleHandleA(nullptr));
+        windowClassName[0] = '\0';
+    }
+    return 1;
+}
+
+int CVelmor::StopPreview()
+{
+    if (!device) {
+        Raise(kErrorState);
+        return 0;
+    }
+    return 1;
+}
+
+int CVelmor::LoadConfigFile(const char* path)
+{
+    MemoryBlock file;
+    const uint8_t* data = file.LoadFile(path);
+    if (!data)
+        return 0;
+    Guard guard(configLock);
+    configList.clear();
+    for (uint32_t offset = 0; offset + 8 <= file.size; offset += 8) {
+        int32_t first, second;
+        std::memcpy(&first, data + offset, 4);
+        std::memcpy(&second, data + offset + 4, 4);
+        configList.emplace_back(first, second);
+    }
+    return 1;
+}
+
+int CVelmor::LoadConfigFileW(const wchar_t* path)
+{
+    char narrow[kPathBufferBytes];
+    if (!path || WideCharToMultiByte(CP_THREAD_ACP, 0, path, -1, narrow, sizeof(narrow), nullptr, nullptr) == 0) {
+        Raise(kErrorFile);
+        return 0;
+    }
+    return LoadConfigFile(narrow);
+}
+
+bool CVelmor::CaptureRegionValid() const
+{
+    const CaptureRegion& r = region;
+    return r.width >= 0 && r.height >= 0 && r.left >= 0 && r.top >= 0 && r.width <= kSensorWidth &&
+           r.height <= kSensorHeight && r.left <= kSensorWidth && r.top <= kSensorHeight &&
+           r.left + r.width <= kSensorWidth && r.top + r.height <= kSensorHeight && stream.subSample != 3 &&
+           stream.subSample != 19;
+}
+
+int CVelmor::SetColorMode(int bits)
+{
+    for (int index = 0; index < static_cast<int>(std::size(kFormatBits)); ++index) {
+        if (kFormatBits[index] == bits) {
+            stream.outputFormat = index;
+            return 1;
+        }
+    }
+    Raise(kErrorArgument);
+    return 0;
+}
+
+int CVelmor::GetColorMode() const
+{
+    const int index = stream.outputFormat;
+    return index >= 0 && index < static_cast<int>(std::size(kFormatReported)) ? kFormatReported[index] : -1;
+}
+
+int CVelmor::SetSubSample(int code)
+{
+    if (!IsSettableSubSample(code))
+        return 0;
+    stream.subSample = code;
+    return 1;
+}
+
+int CVelmor::SetWaitTime(int ms)
+{
+    if (ms < 0)
+        return 0;
+    stream.waitTime = ms;
+    return 1;
+}
+
+int CVelmor::SetHalfClock(int value)
+{
+    stream.clock = value;
+    return 1;
+}
+
+int CVelmor::SetAutoIris(int mode)
+{
+    if (static_cast<unsigned>(mode) >= 3) {
+        PostOnly(kErrorArgument);
+        return 0;
+    }
+    analog.autoIris = mode;
+    return 1;
+}
+
+int CVelmor::GetAutoIris(int* ok) const
+{
+    if (ok)
+        *ok = 1;
+    return analog.autoIris;
+}
+
+int CVelmor::GetCaptureWindowEx(int* hTotal, int* hStart, int* hEffective, int* vTotal, int* vStart,
+                                int* vEffective) const
+{
+    const std::pair<int*, int32_t> outputs[] = {{hTotal, region.totalWidth}, {hStart, region.left},
+                                                {hEffective, region.width},  {vTotal, region.totalHeight},
+                                                {vStart, region.top},        {vEffective, region.height}};
+    for (const auto& [out, value] : outputs)
+        if (out)
+            *out = value;
+    return 1;
+}
+
+int CVelmor::NotAvailablePostOnly()
+{
+    PostOnly(kErrorNotAvailable);
+    return 0;
+}
+
+int CVelmor::NotAvailableRaised()
+{
+    Raise(kErrorNotAvailable);
+    return -1;
+}

@@ -1,0 +1,130 @@
+#pragma once
+// CVelmor: the camera object behind one handle. It owns the device object, the surfaces, the
+// threads and the settings of one camera, and queues the reasons of its failures.
+//
+// Acquisition states (acqState), changed only by the acquisition operations:
+//   0 idle --StartPreview--> 1 preview --StopPreview--> 0
+//   0 idle --Capture-------> 2 capture --StopPreview--> 0
+//   0 idle --Trigger-------> 3 trigger --StopPreview--> 0
+// Close always returns to idle with no window.
+#include "camera/critical_section.h"
+#include "camera/error_queue.h"
+#include "device/shared_region.h"
+#include "pipeline/filter_params.h"
+#include "settings/camera_settings.h"
+
+#include <VelmorSdk_520QK_ZRX.h>
+
+#include <atomic>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+class CVelmor520QKZRXSdk;
+
+class CVelmor {
+public:
+    CVelmor();
+    virtual ~CVelmor();
+    CVelmor(const CVelmor&) = delete;
+    CVelmor& operator=(const CVelmor&) = delete;
+
+    // Lifecycle
+    int Initialize(HWND notify);
+    int Close();
+    int LoadConfigFile(const char* path);
+    int LoadConfigFileW(const wchar_t* path);
+    int GetLastError() { return errors_.Pop(); }
+
+    // Acquisition state
+    int StopPreview();
+    int GetStatus() const { return 0; }
+    int Width() const { return region.width; }
+    int Height() const { return region.height; }
+
+    // Properties that need no device object
+    int SetColorMode(int bits);
+    int GetColorMode() const;
+    int SetSubSample(int code);
+    int GetSubSample() const { return stream.subSample; }
+    int SetWaitTime(int ms);
+    int GetWaitTime() const { return stream.waitTime; }
+    int SetHalfClock(int value);
+    int SetAutoIris(int mode);
+    int GetAutoIris(int* ok) const;
+    int GetCaptureWindowEx(int* hTotal, int* hStart, int* hEffective, int* vTotal, int* vStart, int* vEffective) const;
+
+    // Functions this camera does not have: the error is posted only, or raised.
+    int NotAvailablePostOnly();
+    int NotAvailableRaised();
+
+    // Pushes the code and posts it to the notification window.
+    void Raise(int32_t code);
+    // Posts the code without queueing it, also to a null window (the calling thread's queue).
+    void PostOnly(int32_t code) const { PostError(notifyWindow, code); }
+
+    // References held by the registry and by exports in progress; the last one destroys the object,
+    // so an export running on one thread never sees the object freed by Velmor_Release on another.
+    void Retain() { references_.fetch_add(1, std::memory_order_relaxed); }
+    void Drop()
+    {
+        if (references_.fetch_sub(1, std::memory_order_acq_rel) == 1)
+            delete this;
+    }
+
+    // Capture window rule: inside the sensor and a sub-sampling that the window sizing knows.
+    bool CaptureRegionValid() const;
+
+    // --- State (fields of the camera object) ---
+    SharedRegion sharedMapping;
+    CVelmor520QKZRXSdk* device = nullptr;
+    HWND previewWindow = nullptr;
+    HDC previewDC = nullptr;
+    char windowClassName[256] = {};
+    CaptureRegion region;           // totalWidth, totalHeight, width, height, left, top, bufferCount
+    FilterParams filter = {};
+    void* imageDialog = nullptr;
+    AnalogSettings analog;          // globalGain, gainG1, gainR, gainB, gainG2, exposureLines, mirrorV, mirrorH, autoIris
+    void* analogDialog = nullptr;
+    int32_t lineClocks = 0;
+    int32_t exposureLinesUsed = 1;
+    double clockPeriod = 1.0;       // milliseconds per pixel clock
+    int32_t realExposureUs = 0;
+    CriticalSection frameLock;      // the surfaces, against frame production and readers
+    CriticalSection configLock;     // configList
+    std::vector<std::pair<int32_t, int32_t>> configList;
+    volatile int32_t recording = 0;  // plain 32-bit flags: each written by one side
+    uint32_t recordStart = 0;
+    uint32_t recordEnd = 0;
+    volatile int32_t frameForRecorder = 0;
+    HANDLE recordThread = nullptr;
+    DWORD recordThreadId = 0;
+    HANDLE recordDoneEvent = nullptr;
+    volatile int32_t running = 0;   // 0 stop, 1 run, 2 hold
+    HANDLE acqThread = nullptr;
+    DWORD acqThreadId = 0;
+    HANDLE acqDoneEvent = nullptr;
+    HWND parentWindow = nullptr;
+    RECT previewRect = {0, 0, 2048, 1536};
+    HWND notifyWindow = nullptr;
+    HWND callbackWindow = nullptr;
+    BYTE* userBuffer = nullptr;
+    int32_t userBufferSize = 0;
+    int32_t userTopDown = 0;
+    VELMOR_FRAME_INFO frameInfo = {sizeof(VELMOR_FRAME_INFO), 0, 0, 0, 0, 0, nullptr};
+    int32_t acqState = 0;
+    StreamSettings stream;          // outputFormat, subSample, waitTime, clock
+    int32_t hasImage = 0;
+    int32_t fpsTenths = 0;
+    int32_t frameCount = 0;
+    uint32_t fpsWindowStart = 0;
+    int32_t triggerTimeout = 3000;
+    int32_t skipTriggerFrame = 0;
+    int32_t deviceNumber = 0;
+
+private:
+    void SaveSettings();
+
+    ErrorQueue errors_;
+    std::atomic<int32_t> references_{1};
+};

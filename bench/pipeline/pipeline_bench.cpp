@@ -1,0 +1,249 @@
+// Pipeline stages and whole frames at the sensor's 2048 x 1536, one thread, next to OpenCV.
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
+
+#include "imaging/surface_transfer.h"
+#include "pipeline/process_frame.h"
+#include "pipeline/stages.h"
+
+namespace {
+
+constexpr int32_t kW = 2048;
+constexpr int32_t kH = 1536;
+constexpr int kBits[6] = {8, 16, 24, 32, 48, 64};
+
+struct Surface {
+    std::vector<uint8_t> bytes;
+    SurfaceView view;
+    explicit Surface(int bits) : bytes(static_cast<size_t>(SurfaceStride(kW, bits)) * kH)
+    {
+        view = SurfaceView{bytes.data(), kW, kH, SurfaceStride(kW, bits), static_cast<uint16_t>(bits)};
+        std::mt19937 rng(bits);
+        const bool wide = bits == 16 || bits == 48 || bits == 64;
+        for (size_t i = 0; i < bytes.size(); i += wide ? 2 : 1) {
+            bytes[i] = static_cast<uint8_t>(rng());
+            if (wide)
+                bytes[i + 1] = static_cast<uint8_t>(rng() & 3);
+        }
+    }
+    cv::Mat mat(int type) { return cv::Mat(kH, kW, type, bytes.data(), static_cast<size_t>(view.stride)); }
+};
+
+// A smooth mosaic with a few spikes, closer to a camera frame than noise (the defect filter's work
+// depends on the content).
+void FillScene(Surface& s)
+{
+    std::mt19937 rng(3);
+    const bool wide = s.view.bitCount == 16;
+    for (int32_t y = 0; y < kH; ++y)
+        for (int32_t x = 0; x < kW; ++x) {
+            int32_t v = 60 + (x / 8 + y / 8) % 120 + static_cast<int32_t>(rng() % 8);
+            if (rng() % 5000 == 0)
+                v = 255;
+            if (wide) {
+                const uint16_t w = static_cast<uint16_t>(v * 4);
+                std::memcpy(s.view.pixels + static_cast<size_t>(y) * s.view.stride + 2 * x, &w, 2);
+            } else {
+                s.view.pixels[static_cast<size_t>(y) * s.view.stride + x] = static_cast<uint8_t>(v);
+            }
+        }
+}
+
+void Stage(benchmark::State& state, Converter stage, int dstBits, int srcBits, std::vector<int32_t> params,
+           int32_t extra = 0, bool scene = false)
+{
+    Surface dst(dstBits);
+    Surface src(srcBits);
+    if (scene)
+        FillScene(src);
+    const bool inPlace = dstBits == srcBits && stage != SharpenMono8 && stage != SharpenMono10 &&
+                         stage != SharpenColor8 && stage != SharpenColor10;
+    int32_t* p = params.data();
+    int32_t* e = &extra;
+    Surface pristine(srcBits);
+    pristine.bytes = src.bytes;
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::memcpy(src.bytes.data(), pristine.bytes.data(), src.bytes.size());  // in-place stages start fresh
+        state.ResumeTiming();
+        TransferPixels(inPlace ? src.view : dst.view, stage, src.view, nullptr, 0, 0, &p, &e);
+        benchmark::ClobberMemory();
+    }
+}
+
+void DefectFilter8Bench(benchmark::State& s) { Stage(s, DefectFilter8, 8, 8, {3, 100, 100, 100}, 30, true); }
+void DefectFilter10Bench(benchmark::State& s) { Stage(s, DefectFilter10, 16, 16, {3, 100, 100, 100}, 120, true); }
+void Demosaic8To24(benchmark::State& s)
+{
+    Surface raw(8), out(24);
+    int32_t params[4] = {3, 120, 100, 90};
+    int32_t* p = params;
+    for (auto _ : s) {
+        TransferPixels(out.view, DemosaicInterior8, raw.view, nullptr, 0, 0, &p, nullptr);
+        TransferPixels(out.view, DemosaicBorder8, raw.view, nullptr, 0, 0, &p, nullptr);
+        benchmark::ClobberMemory();
+    }
+}
+void Demosaic10To48(benchmark::State& s)
+{
+    Surface raw(16), out(48);
+    int32_t params[4] = {3, 120, 100, 90};
+    int32_t* p = params;
+    for (auto _ : s) {
+        TransferPixels(out.view, DemosaicInterior10, raw.view, nullptr, 0, 0, &p, nullptr);
+        TransferPixels(out.view, DemosaicBorder10, raw.view, nullptr, 0, 0, &p, nullptr);
+        benchmark::ClobberMemory();
+    }
+}
+void CvDemosaic8(benchmark::State& s)
+{
+    Surface raw(8);
+    cv::Mat out;
+    for (auto _ : s)
+        cv::demosaicing(raw.mat(CV_8UC1), out, cv::COLOR_BayerGR2BGR);
+}
+void CvDemosaic16(benchmark::State& s)
+{
+    Surface raw(16);
+    cv::Mat out;
+    for (auto _ : s)
+        cv::demosaicing(raw.mat(CV_16UC1), out, cv::COLOR_BayerGR2BGR);
+}
+void WhiteBalance8(benchmark::State& s) { Stage(s, MeasureBayerBalance8, 8, 8, {100, 100, 100, 3}); }
+void Gamma24(benchmark::State& s) { Stage(s, GammaColor8, 24, 24, {150, 10}); }
+void Gamma48(benchmark::State& s) { Stage(s, GammaColor10, 48, 48, {150, 10}); }
+void GammaMono8Bench(benchmark::State& s) { Stage(s, GammaMono8, 8, 8, {150, 10}); }
+void Contrast24(benchmark::State& s) { Stage(s, ContrastColor8, 24, 24, {40, 10}); }
+void Brightness24(benchmark::State& s) { Stage(s, BrightnessColor8, 24, 24, {40, 10}); }
+void Brightness48(benchmark::State& s) { Stage(s, BrightnessColor10, 48, 48, {40, 10}); }
+void GrayGain8(benchmark::State& s) { Stage(s, GrayGainMono8, 8, 8, {3, 140, 128, 128, 150, 0, 0, 0, 0, 8}); }
+void GrayGain10(benchmark::State& s) { Stage(s, GrayGainMono10, 16, 16, {3, 140, 128, 128, 150, 0, 0, 0, 0, 10}); }
+void GrayFromColor(benchmark::State& s) { Stage(s, GrayFromColor8, 8, 24, {}); }
+void CvLut24(benchmark::State& s)
+{
+    Surface img(24);
+    cv::Mat table(1, 256, CV_8U);
+    for (int i = 0; i < 256; ++i)
+        table.at<uint8_t>(i) = static_cast<uint8_t>(255 - i);
+    cv::Mat src = img.mat(CV_8UC3), out;
+    for (auto _ : s)
+        cv::LUT(src, table, out);
+}
+void Table1024Loop48(benchmark::State& s)
+{
+    Surface img(48);
+    std::vector<uint16_t> table(1024);
+    for (int i = 0; i < 1024; ++i)
+        table[i] = static_cast<uint16_t>(1023 - i);
+    for (auto _ : s) {
+        for (int32_t y = 0; y < kH; ++y) {
+            uint16_t* row = reinterpret_cast<uint16_t*>(img.view.pixels + static_cast<size_t>(y) * img.view.stride);
+            for (int32_t i = 0; i < kW * 3; ++i)
+                row[i] = table[row[i] & 1023];
+        }
+        benchmark::ClobberMemory();
+    }
+}
+void HueSat24(benchmark::State& s) { Stage(s, HueSat8, 24, 24, {40, 0, 60, 10}); }
+void HueSat48(benchmark::State& s) { Stage(s, HueSat10, 48, 48, {40, 0, 60, 10}); }
+void CvHlsRoundTrip(benchmark::State& s)
+{
+    Surface img(24);
+    cv::Mat hls, back;
+    for (auto _ : s) {
+        cv::cvtColor(img.mat(CV_8UC3), hls, cv::COLOR_BGR2HLS);
+        cv::cvtColor(hls, back, cv::COLOR_HLS2BGR);
+    }
+}
+void Sharpen24(benchmark::State& s) { Stage(s, SharpenColor8, 24, 24, {12, 10}); }
+void Sharpen48(benchmark::State& s) { Stage(s, SharpenColor10, 48, 48, {12, 10}); }
+void CvUnsharp24(benchmark::State& s)
+{
+    Surface img(24);
+    cv::Mat blurred, out;
+    for (auto _ : s) {
+        cv::blur(img.mat(CV_8UC3), blurred, cv::Size(4, 4));
+        cv::addWeighted(img.mat(CV_8UC3), 2.2, blurred, -1.2, 0, out);
+    }
+}
+void Memcpy9MiB(benchmark::State& s)
+{
+    std::vector<uint8_t> a(static_cast<size_t>(kW) * kH * 3), b(a.size(), 1);
+    for (auto _ : s) {
+        std::memcpy(a.data(), b.data(), a.size());
+        benchmark::ClobberMemory();
+    }
+}
+
+// The whole frame for one output format, neutral or with every stage on.
+void WholeFrame(benchmark::State& state)
+{
+    const int format = static_cast<int>(state.range(0));
+    const bool everything = state.range(1) != 0;
+    std::vector<std::unique_ptr<Surface>> surfaces;
+    for (int bits : kBits)
+        surfaces.push_back(std::make_unique<Surface>(bits));
+    Surface work(kBits[format]);
+    Surface& raw = *surfaces[format == 1 || format >= 4 ? 1 : 0];
+    FillScene(raw);
+    const std::vector<uint8_t> pristine = raw.bytes;
+    PipelineSurfaces views{surfaces[0]->view, surfaces[1]->view, surfaces[2]->view, surfaces[3]->view,
+                           surfaces[4]->view, surfaces[5]->view, work.view};
+    FilterParams f{};
+    f.bayerGainR = f.bayerGainG = f.bayerGainB = 100;
+    f.gamma = 100;
+    f.bayerMode = 3;
+    f.grayGainR = f.grayGainG1 = f.grayGainG2 = f.grayGainB = 128;
+    if (everything) {
+        f.hue = 20, f.saturation = 40, f.gamma = 130, f.contrast = 10, f.sharpness = 8, f.brightness = 15;
+        f.grayMode = 1, f.grayGainR = 150;
+    }
+    PipelineSettings settings;
+    settings.outputFormat = format;
+    PipelineState pipeline;
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::memcpy(raw.bytes.data(), pristine.data(), pristine.size());
+        state.ResumeTiming();
+        ProcessFrame(pipeline, views, settings, f, nullptr, nullptr);
+        benchmark::ClobberMemory();
+    }
+    state.SetLabel(std::to_string(kBits[format]) + (everything ? "-bit all stages" : "-bit neutral"));
+}
+
+}  // namespace
+
+BENCHMARK(DefectFilter8Bench)->Unit(benchmark::kMillisecond);
+BENCHMARK(DefectFilter10Bench)->Unit(benchmark::kMillisecond);
+BENCHMARK(Demosaic8To24)->Unit(benchmark::kMillisecond);
+BENCHMARK(CvDemosaic8)->Unit(benchmark::kMillisecond);
+BENCHMARK(Demosaic10To48)->Unit(benchmark::kMillisecond);
+BENCHMARK(CvDemosaic16)->Unit(benchmark::kMillisecond);
+BENCHMARK(WhiteBalance8)->Unit(benchmark::kMillisecond);
+BENCHMARK(Gamma24)->Unit(benchmark::kMillisecond);
+BENCHMARK(Contrast24)->Unit(benchmark::kMillisecond);
+BENCHMARK(Brightness24)->Unit(benchmark::kMillisecond);
+BENCHMARK(CvLut24)->Unit(benchmark::kMillisecond);
+BENCHMARK(GammaMono8Bench)->Unit(benchmark::kMillisecond);
+BENCHMARK(Gamma48)->Unit(benchmark::kMillisecond);
+BENCHMARK(Brightness48)->Unit(benchmark::kMillisecond);
+BENCHMARK(Table1024Loop48)->Unit(benchmark::kMillisecond);
+BENCHMARK(GrayGain8)->Unit(benchmark::kMillisecond);
+BENCHMARK(GrayGain10)->Unit(benchmark::kMillisecond);
+BENCHMARK(GrayFromColor)->Unit(benchmark::kMillisecond);
+BENCHMARK(HueSat24)->Unit(benchmark::kMillisecond);
+BENCHMARK(HueSat48)->Unit(benchmark::kMillisecond);
+BENCHMARK(CvHlsRoundTrip)->Unit(benchmark::kMillisecond);
+BENCHMARK(Sharpen24)->Unit(benchmark::kMillisecond);
+BENCHMARK(Sharpen48)->Unit(benchmark::kMillisecond);
+BENCHMARK(CvUnsharp24)->Unit(benchmark::kMillisecond);
+BENCHMARK(Memcpy9MiB)->Unit(benchmark::kMillisecond);
+BENCHMARK(WholeFrame)->ArgsProduct({{0, 1, 2, 3, 4, 5}, {0, 1}})->Unit(benchmark::kMillisecond);
+BENCHMARK_MAIN();

@@ -1,0 +1,181 @@
+// Gamma, contrast and brightness: per-sample curves, as tables built on every call (brightness
+// of 16-bit samples as a single-precision factor).
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "pipeline/per_sample.h"
+#include "pipeline/stage_params.h"
+#include "pipeline/stages.h"
+
+namespace {
+
+constexpr int kEntries8 = 256;
+
+struct ToneCall {
+    int32_t value;
+    int bits;      // clamped to 8..16
+    int32_t size;  // 2^bits entries
+};
+
+ToneCall ReadTone(void* value1)
+{
+    const int32_t* params = StageBlock(value1);
+    const int bits = ClampBits(params[tone_params::kBits]);
+    return ToneCall{params[tone_params::kValue], bits, int32_t{1} << bits};
+}
+
+// Table of 8-bit samples applied to gray (1 byte) or colour (3 of 3 or 4 bytes) pixels.
+int ApplyTable8(const StageArea& area, const uint8_t* table)
+{
+    ForEachColourSample<uint8_t>(area, [table](uint8_t s) { return table[s]; });
+    return 1;
+}
+
+// Table of size + 1 entries for 16-bit samples; the extra entry answers every sample at or above
+// size, so the index is the sample limited to size and never reads outside the table.
+int ApplyTable16(const StageArea& area, const std::vector<uint16_t>& table)
+{
+    const uint32_t last = static_cast<uint32_t>(table.size() - 1);
+    const uint16_t* t = table.data();
+    ForEachColourSample<uint16_t>(area, [t, last](uint16_t s) { return t[std::min<uint32_t>(s, last)]; });
+    return 1;
+}
+
+// Truncates a curve value to a sample; values outside 0..limit (only from stored settings
+// outside the setters' ranges, e.g. a negative gamma) are limited instead of converted blindly.
+inline int32_t CurveSample(double v, int32_t limit)
+{
+    if (!(v > 0))
+        return 0;
+    return v >= limit ? limit : static_cast<int32_t>(v);
+}
+
+double GammaExponent(int32_t value)
+{
+    return value <= 100 ? value / 100.0 : (value - 100) / 10.0 + 1;
+}
+
+void BuildGamma8(uint8_t* table, double gamma)
+{
+    for (int i = 0; i < kEntries8; ++i)
+        table[i] = static_cast<uint8_t>(CurveSample(std::pow(i / 255.0, gamma) * 255, 255));
+}
+
+std::vector<uint16_t> BuildGamma16(const ToneCall& call)
+{
+    const double gamma = GammaExponent(call.value);
+    std::vector<uint16_t> table(static_cast<size_t>(call.size) + 1);
+    for (int32_t i = 0; i < call.size; ++i)
+        table[i] = static_cast<uint16_t>(
+            CurveSample(std::pow(static_cast<double>(i) / call.size, gamma) * (call.size - 1), call.size - 1));
+    table[call.size] = static_cast<uint16_t>(call.size - 1);
+    return table;
+}
+
+void BuildContrast8(uint8_t* table, int32_t k)
+{
+    for (int i = 0; i < kEntries8; ++i) {
+        if (k >= 128 || i < k)
+            table[i] = 0;
+        else if (i > 255 - k)
+            table[i] = 255;
+        else
+            table[i] = static_cast<uint8_t>(256.0 / (256 - 2 * k) * (i - k));
+    }
+}
+
+std::vector<uint16_t> BuildContrast16(const ToneCall& call)
+{
+    const int64_t n = call.size;
+    const int64_t o = int64_t{call.value} * (int64_t{1} << (call.bits - 8));
+    std::vector<uint16_t> table(static_cast<size_t>(n) + 1);
+    for (int64_t i = 0; i < n; ++i) {
+        if (o > n / 2 - 1 || i < o)
+            table[i] = 0;
+        else if (i > n - o - 1)
+            table[i] = static_cast<uint16_t>(n - 1);
+        else
+            table[i] = static_cast<uint16_t>(static_cast<double>(n) / static_cast<double>(n - 2 * o) *
+                                             static_cast<double>(i - o));
+    }
+    table[n] = static_cast<uint16_t>(n - 1);
+    return table;
+}
+
+float BrightnessFactor(int32_t v)
+{
+    if (v < 0)
+        return static_cast<float>(1 - std::abs(static_cast<double>(v)) * 0.00392156862745098);
+    if (v > 0)
+        return static_cast<float>(1 + v * 0.0392156862745098);
+    return 1.0f;
+}
+
+// trunc(sample x factor) in single precision, limited to 0..limit.
+inline int32_t Brighten(int32_t sample, float factor, int32_t limit)
+{
+    const float v = static_cast<float>(sample) * factor;
+    if (!(v > 0.0f))
+        return 0;
+    return v >= static_cast<float>(limit) ? limit : static_cast<int32_t>(v);
+}
+
+int Gamma8(const StageArea& area, void* value1, bool limitExponent)
+{
+    double gamma = GammaExponent(ReadTone(value1).value);
+    if (limitExponent)
+        gamma = std::clamp(gamma, 0.001, 99.999);
+    uint8_t table[kEntries8];
+    BuildGamma8(table, gamma);
+    return ApplyTable8(area, table);
+}
+
+int Contrast8(const StageArea& area, void* value1)
+{
+    uint8_t table[kEntries8];
+    BuildContrast8(table, ReadTone(value1).value);
+    return ApplyTable8(area, table);
+}
+
+int Brightness8(const StageArea& area, void* value1)
+{
+    const float factor = BrightnessFactor(ReadTone(value1).value);
+    uint8_t table[kEntries8];
+    for (int i = 0; i < kEntries8; ++i)
+        table[i] = static_cast<uint8_t>(Brighten(i, factor, 255));
+    return ApplyTable8(area, table);
+}
+
+int Brightness16(const StageArea& area, void* value1)
+{
+    const ToneCall call = ReadTone(value1);
+    const float factor = BrightnessFactor(call.value);
+    const int32_t limit = call.size - 1;
+    // The significant range from a table of the same products; samples above it are rare.
+    std::vector<uint16_t> table(static_cast<size_t>(call.size));
+    for (int32_t i = 0; i < call.size; ++i)
+        table[i] = static_cast<uint16_t>(Brighten(i, factor, limit));
+    const uint16_t* t = table.data();
+    const uint32_t size = static_cast<uint32_t>(call.size);
+    ForEachColourSample<uint16_t>(area, [t, size, factor, limit](uint16_t s) {
+        return s < size ? t[s] : static_cast<uint16_t>(Brighten(s, factor, limit));
+    });
+    return 1;
+}
+
+}  // namespace
+
+int GammaMono8(VELMOR_STAGE_ARGS) { return Gamma8(VELMOR_STAGE_AREA, value1, false); }
+int GammaColor8(VELMOR_STAGE_ARGS) { return Gamma8(VELMOR_STAGE_AREA, value1, true); }
+int GammaMono10(VELMOR_STAGE_ARGS) { return ApplyTable16(VELMOR_STAGE_AREA, BuildGamma16(ReadTone(value1))); }
+int GammaColor10(VELMOR_STAGE_ARGS) { return ApplyTable16(VELMOR_STAGE_AREA, BuildGamma16(ReadTone(value1))); }
+int ContrastMono8(VELMOR_STAGE_ARGS) { return Contrast8(VELMOR_STAGE_AREA, value1); }
+int ContrastColor8(VELMOR_STAGE_ARGS) { return Contrast8(VELMOR_STAGE_AREA, value1); }
+int ContrastMono10(VELMOR_STAGE_ARGS) { return ApplyTable16(VELMOR_STAGE_AREA, BuildContrast16(ReadTone(value1))); }
+int ContrastColor10(VELMOR_STAGE_ARGS) { return ApplyTable16(VELMOR_STAGE_AREA, BuildContrast16(ReadTone(value1))); }
+int BrightnessMono8(VELMOR_STAGE_ARGS) { return Brightness8(VELMOR_STAGE_AREA, value1); }
+int BrightnessColor8(VELMOR_STAGE_ARGS) { return Brightness8(VELMOR_STAGE_AREA, value1); }
+int BrightnessMono10(VELMOR_STAGE_ARGS) { return Brightness16(VELMOR_STAGE_AREA, value1); }
+int BrightnessColor10(VELMOR_STAGE_ARGS) { return Brightness16(VELMOR_STAGE_AREA, value1); }

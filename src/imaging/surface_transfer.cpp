@@ -19,14 +19,18 @@ int TransferPixels(const SurfaceView& dst, Converter converter, const SurfaceVie
     from.bottom = from.top + (clipped.bottom - clipped.top);
     if (from.right <= 0 || from.bottom <= 0 || from.left >= src.width || from.top >= src.height)
         return 0;
-    from = PixelRect{std::max(from.left, 0), std::max(from.top, 0), std::min(from.right, src.width),
-                     std::min(from.bottom, src.height)};
+    // Clip to the source and carry that back to the destination, so that a rectangle running off
+    // the source still lands where it was aimed.
+    const PixelRect inSource{std::max(from.left, 0), std::max(from.top, 0), std::min(from.right, src.width),
+                             std::min(from.bottom, src.height)};
+    const PixelRect target{clipped.left + (inSource.left - from.left), clipped.top + (inSource.top - from.top),
+                           clipped.left + (inSource.right - from.left), clipped.top + (inSource.bottom - from.top)};
 
     if (!converter)
         return 0;
     // Memory rows of a bottom-up bitmap.
-    const PixelRect rows{from.left, src.height - from.bottom, from.right, src.height - from.top};
-    const int32_t dstRow = dst.height - clipped.bottom;
-    return converter(dst.pixels, src.pixels, &rows, clipped.left, dstRow, static_cast<uint16_t>(dst.bytesPerPixel()),
+    const PixelRect rows{inSource.left, src.height - inSource.bottom, inSource.right, src.height - inSource.top};
+    const int32_t dstRow = dst.height - target.bottom;
+    return converter(dst.pixels, src.pixels, &rows, target.left, dstRow, static_cast<uint16_t>(dst.bytesPerPixel()),
                      static_cast<uint16_t>(src.bytesPerPixel()), dst.stride, src.stride, value1, value2);
 }

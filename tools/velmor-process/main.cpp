@@ -1,5 +1,5 @@
 // velmor-process: runs the camera's image pipeline on a raw frame saved to a file.
-//   velmor-process --in RAW --width W --height H --format BITS [options] --out OUTRAW...
+//   velmor-process --in RAW --width W --height H --format BITS [options] (--out OUTRAW | --save FILE --type CODE)...
 // Exit status: 0 success, 1 bad arguments or a file that cannot be read or written,
 // 2 a raw file whose size does not match the frame.
 #include <chrono>
@@ -9,8 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "imaging/frame_surface.h"
 #include "pipeline/filter_params.h"
 #include "pipeline/process_frame.h"
+#ifdef _WIN32
+#include "imaging/image_writer.h"
+#define VELMOR_PROCESS_HAS_WRITERS 1
+#endif
 
 namespace {
 
@@ -19,10 +24,17 @@ constexpr int kExitBadRawSize = 2;
 constexpr int32_t kMaxWidth = 2048;   // the sensor's full width
 constexpr int32_t kMaxHeight = 1536;  // and height
 constexpr int kFormatBits[6] = {8, 16, 24, 32, 48, 64};
+constexpr int kNoSaveCode = -2;  // a --save still waiting for its --type
+
+// One output of the run: the raw surface memory (--out) or a still-image file (--save/--type).
+struct Output {
+    std::string path;
+    int saveCode;  // -1 for --out
+};
 
 struct Options {
     std::string in;
-    std::vector<std::string> outs;
+    std::vector<Output> outs;
     int32_t width = 0;
     int32_t height = 0;
     int format = -1;  // output format index
@@ -74,7 +86,7 @@ void Usage()
 {
     std::fprintf(stderr,
                  "usage: velmor-process --in RAW --width W --height H --format 8|16|24|32|48|64 [options]\n"
-                 "                      (--out OUTRAW)...\n"
+                 "                      (--out OUTRAW | --save FILE --type 0..6)...\n"
                  "options: --bayer-mode 0..3  --mirror-h 0|1  --mirror-v 0|1  --subsample 0|1|2|17|18\n"
                  "         --bayer-gains R,G,B (0..400)  --bayer-auto 0|1  --gray-mode 0..2\n"
                  "         --gray-gains R,G1,G2,B (0..255)  --gray-offsets R,G1,G2,B (-255..255)\n"
@@ -99,10 +111,21 @@ bool ParseArguments(int argc, char** argv, Options& o)
         if (name == "--in") {
             o.in = value;
         } else if (name == "--out") {
-            o.outs.push_back(value);
+            o.outs.push_back(Output{value, -1});
+#ifdef VELMOR_PROCESS_HAS_WRITERS
+        } else if (name == "--save") {
+            // The save code follows as --type; until then the file has none.
+            o.outs.push_back(Output{value, kNoSaveCode});
+        } else if (name == "--type") {
+            ok = !o.outs.empty() && o.outs.back().saveCode == kNoSaveCode && ParseInt(value, 0, kSaveTiff, &v);
+            if (ok)
+                o.outs.back().saveCode = v;
+#else
         } else if (name == "--save" || name == "--type") {
-            std::fprintf(stderr, "velmor-process: %s is not available in this build\n", name.c_str());
+            std::fprintf(stderr, "velmor-process: %s needs the Windows build (the still-image writers)\n",
+                         name.c_str());
             return false;
+#endif
         } else if (name == "--width") {
             ok = ParseInt(value, 1, kMaxWidth, &o.width);
         } else if (name == "--height") {
@@ -161,9 +184,14 @@ bool ParseArguments(int argc, char** argv, Options& o)
         }
     }
     if (o.in.empty() || o.width == 0 || o.height == 0 || o.format < 0 || o.outs.empty()) {
-        std::fprintf(stderr, "velmor-process: --in, --width, --height, --format and --out are required\n");
+        std::fprintf(stderr, "velmor-process: --in, --width, --height, --format and --out or --save are required\n");
         return false;
     }
+    for (const Output& out : o.outs)
+        if (out.saveCode == kNoSaveCode) {
+            std::fprintf(stderr, "velmor-process: --save %s needs --type\n", out.path.c_str());
+            return false;
+        }
     o.settings.outputFormat = o.format;
     return true;
 }
@@ -192,24 +220,22 @@ bool WriteWholeFile(const std::string& path, const uint8_t* data, size_t size)
     return std::fclose(file) == 0 && written;
 }
 
-// The camera object's surfaces for the frame, on the heap.
+// The camera object's surfaces for the frame: the six of the output formats and the scratch copy.
 struct Surfaces {
-    std::vector<std::vector<uint8_t>> blocks;
+    FrameSurface formats[6];
+    FrameSurface work;
     PipelineSurfaces views;
 
-    Surfaces(int32_t w, int32_t h, int format)
+    bool Create(int32_t w, int32_t h, int format)
     {
-        SurfaceView* slots[6] = {&views.raw8, &views.raw16, &views.color24, &views.color32, &views.color48,
-                                 &views.color64};
-        blocks.reserve(7);
-        auto make = [&](SurfaceView& view, int bits) {
-            const int32_t stride = SurfaceStride(w, bits);
-            blocks.emplace_back(static_cast<size_t>(stride) * h, 0);
-            view = SurfaceView{blocks.back().data(), w, h, stride, static_cast<uint16_t>(bits)};
-        };
         for (int k = 0; k < 6; ++k)
-            make(*slots[k], kFormatBits[k]);
-        make(views.work, kFormatBits[format]);
+            if (!formats[k].Create(w, h, static_cast<uint16_t>(kFormatBits[k])))
+                return false;
+        if (!work.CreateLike(&formats[format]))
+            return false;
+        views = PipelineSurfaces{formats[0].view(), formats[1].view(), formats[2].view(), formats[3].view(),
+                                 formats[4].view(), formats[5].view(), work.view()};
+        return true;
     }
 };
 
@@ -227,7 +253,11 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "velmor-process: cannot read %s\n", o.in.c_str());
         return kExitBadArguments;
     }
-    Surfaces surfaces(o.width, o.height, o.format);
+    Surfaces surfaces;
+    if (!surfaces.Create(o.width, o.height, o.format)) {
+        std::fprintf(stderr, "velmor-process: no memory for a %dx%d frame\n", o.width, o.height);
+        return kExitBadArguments;
+    }
     const bool wide = o.format == 1 || o.format == 4 || o.format == 5;
     const SurfaceView& raw = wide ? surfaces.views.raw16 : surfaces.views.raw8;
     const size_t rawBytes = static_cast<size_t>(raw.stride) * raw.height;
@@ -241,9 +271,7 @@ int main(int argc, char** argv)
     }
 
     PipelineState state;
-    const SurfaceView* outputs[6] = {&surfaces.views.raw8,    &surfaces.views.raw16,   &surfaces.views.color24,
-                                     &surfaces.views.color32, &surfaces.views.color48, &surfaces.views.color64};
-    const SurfaceView& out = *outputs[o.format];
+    const FrameSurface& out = surfaces.formats[o.format];
     const auto start = std::chrono::steady_clock::now();
     for (int frame = 0; frame < o.frames; ++frame) {
         std::memcpy(raw.pixels, input.data(), rawBytes);  // every turn starts from the saved frame
@@ -251,11 +279,19 @@ int main(int argc, char** argv)
     }
     const std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - start;
 
-    for (const std::string& path : o.outs)
-        if (!WriteWholeFile(path, out.pixels, static_cast<size_t>(out.stride) * out.height)) {
-            std::fprintf(stderr, "velmor-process: cannot write %s\n", path.c_str());
+    for (const Output& target : o.outs) {
+        bool written;
+#ifdef VELMOR_PROCESS_HAS_WRITERS
+        if (target.saveCode >= 0)
+            written = WriteImageFile(target.path.c_str(), out, target.saveCode) == 1;
+        else
+#endif
+            written = WriteWholeFile(target.path, out.pixels, static_cast<size_t>(out.byteCount()));
+        if (!written) {
+            std::fprintf(stderr, "velmor-process: cannot write %s\n", target.path.c_str());
             return kExitBadArguments;
         }
+    }
 
     const FilterParams& f = o.filter;
     std::printf("format=%d\nwidth=%d\nheight=%d\nframes=%d\n", kFormatBits[o.format], o.width, o.height, o.frames);

@@ -6,6 +6,7 @@
 #include <mmsystem.h>
 
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -29,7 +30,30 @@ CVelmor::~CVelmor()
     SaveSettings();
     Close();
     sharedMapping.ReleaseDevice(notifyWindow, deviceNumber);
+    DestroySurfaces();
     sharedMapping.Close();
+}
+
+std::array<std::unique_ptr<FrameSurface>*, 8> CVelmor::AllSurfaces()
+{
+    return {&mono8Surface, &mono16Surface, &bgr24Surface, &bgrx32Surface,
+            &bgr48Surface, &bgra64Surface, &workSurface,  &displaySurface};
+}
+
+bool CVelmor::CreateSurfaces()
+{
+    for (std::unique_ptr<FrameSurface>* surface : AllSurfaces()) {
+        surface->reset(new (std::nothrow) FrameSurface());
+        if (!*surface)
+            return false;
+    }
+    return true;
+}
+
+void CVelmor::DestroySurfaces()
+{
+    for (std::unique_ptr<FrameSurface>* surface : AllSurfaces())
+        surface->reset();
 }
 
 void CVelmor::Raise(int32_t code)
@@ -48,6 +72,10 @@ int CVelmor::Initialize(HWND notify)
         return 0;
     }
     notifyWindow = notify;
+    if (!CreateSurfaces()) {
+        Raise(kErrorMemory);
+        return 0;
+    }
 
     settings::LoadWindowPreset(deviceNumber, region);
     if (!CaptureRegionValid()) {

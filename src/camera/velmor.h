@@ -10,13 +10,16 @@
 #include "camera/critical_section.h"
 #include "camera/error_queue.h"
 #include "device/shared_region.h"
+#include "imaging/frame_surface.h"
 #include "pipeline/filter_params.h"
 #include "settings/camera_settings.h"
 
 #include <VelmorSdk_520QK_ZRX.h>
 
+#include <array>
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -78,6 +81,14 @@ public:
     // --- State (fields of the camera object) ---
     SharedRegion sharedMapping;
     CVelmor520QKZRXSdk* device = nullptr;
+    std::unique_ptr<FrameSurface> mono8Surface;    // raw frame of formats 0, 2, 3; output of format 0
+    std::unique_ptr<FrameSurface> mono16Surface;   // raw frame of formats 1, 4, 5; output of format 1
+    std::unique_ptr<FrameSurface> bgr24Surface;    // output of format 2; display source of formats 2-5
+    std::unique_ptr<FrameSurface> bgrx32Surface;
+    std::unique_ptr<FrameSurface> bgr48Surface;
+    std::unique_ptr<FrameSurface> bgra64Surface;
+    std::unique_ptr<FrameSurface> workSurface;     // scratch copy of the output for the pipeline
+    std::unique_ptr<FrameSurface> displaySurface;  // the preview window's client size
     HWND previewWindow = nullptr;
     HDC previewDC = nullptr;
     char windowClassName[256] = {};
@@ -124,6 +135,9 @@ public:
 
 private:
     void SaveSettings();
+    std::array<std::unique_ptr<FrameSurface>*, 8> AllSurfaces();
+    bool CreateSurfaces();
+    void DestroySurfaces();
 
     ErrorQueue errors_;
     std::atomic<int32_t> references_{1};

@@ -1,6 +1,7 @@
 // The exported functions. Each looks its handle up, forwards to the camera object with the
 // registry lock released, and never lets an exception escape: anything unexpected returns the
 // function's failure value, as an unknown handle does.
+#include "api/filter_forms.h"
 #include "api/sdk_chain.h"
 #include "camera/velmor.h"
 
@@ -157,6 +158,137 @@ int VELMOR_CALL Velmor_GetCaptureWindowEx(int handle, int* hTotal, int* hStart, 
 {
     return Forward(handle, kFailure,
                    [&](CVelmor& c) { return c.GetCaptureWindowEx(hTotal, hStart, hEffective, vTotal, vStart, vEffective); });
+}
+
+int VELMOR_CALL Velmor_SetDeviceNumber(int handle, int deviceNumber)
+{
+    return Forward(handle, kFailure, [&](CVelmor& c) { return c.SetDeviceNumber(deviceNumber); });
+}
+
+int VELMOR_CALL Velmor_EnumDevice(int handle, char* entries)
+{
+    return Forward(handle, kFailure, [&](CVelmor& c) { return c.EnumDevice(entries); });
+}
+
+int VELMOR_CALL Velmor_EnumDeviceW(int handle, wchar_t* entries)
+{
+    return Forward(handle, kFailure, [&](CVelmor& c) { return c.EnumDeviceW(entries); });
+}
+
+int VELMOR_CALL Velmor_GetDeviceName(int handle, int deviceNumber, char* name, int length)
+{
+    return Forward(handle, kFailure, [&](CVelmor& c) { return c.GetDeviceName(deviceNumber, name, length); });
+}
+
+int VELMOR_CALL Velmor_GetDeviceNameW(int handle, int deviceNumber, wchar_t* name, int length)
+{
+    return Forward(handle, kFailure, [&](CVelmor& c) { return c.GetDeviceNameW(deviceNumber, name, length); });
+}
+
+int VELMOR_CALL Velmor_SetCaptureWindow(int handle, int width, int height)
+{
+    return Forward(handle, kFailure, [&](CVelmor& c) { return c.SetCaptureWindow(width, height); });
+}
+
+int VELMOR_CALL Velmor_SetCaptureWindowEx(int handle, int hTotal, int hStart, int hEffective, int vTotal,
+                                          int vStart, int vEffective)
+{
+    return Forward(handle, kFailure,
+                   [&](CVelmor& c) { return c.SetCaptureWindowEx(hTotal, hStart, hEffective, vTotal, vStart, vEffective); });
+}
+
+int VELMOR_CALL Velmor_GetHalfClock(int handle, int* ok)
+{
+    return Forward(handle, kFailure, [&](CVelmor& c) { return c.GetHalfClock(ok); });
+}
+
+int VELMOR_CALL Velmor_SetMirrorH(int handle, int flag)
+{
+    return Forward(handle, kFailure, [&](CVelmor& c) { return c.SetMirrorH(flag); });
+}
+
+int VELMOR_CALL Velmor_GetMirrorH(int handle)
+{
+    return Forward(handle, kFailure, [](CVelmor& c) { return c.GetMirrorH(); });
+}
+
+int VELMOR_CALL Velmor_SetMirrorV(int handle, int flag)
+{
+    return Forward(handle, kFailure, [&](CVelmor& c) { return c.SetMirrorV(flag); });
+}
+
+int VELMOR_CALL Velmor_GetMirrorV(int handle)
+{
+    return Forward(handle, kFailure, [](CVelmor& c) { return c.GetMirrorV(); });
+}
+
+int VELMOR_CALL Velmor_SetRealExposureTime(int handle, int microseconds)
+{
+    return Forward(handle, kFailure, [&](CVelmor& c) { return c.SetRealExposureTime(microseconds); });
+}
+
+int VELMOR_CALL Velmor_GetRealExposureTime(int handle, int* ok)
+{
+    return Forward(handle, kFailure, [&](CVelmor& c) { return c.GetRealExposureTime(ok); });
+}
+
+int VELMOR_CALL Velmor_SetFilterValue(int handle, int number, int value)
+{
+    return Forward(handle, kFailure, [&](CVelmor& c) { return c.SetFilterValue(number, value); });
+}
+
+int VELMOR_CALL Velmor_GetFilterValue(int handle, int number, int* ok)
+{
+    return Forward(handle, kFailure, [&](CVelmor& c) { return c.GetFilterValue(number, ok); });
+}
+
+// The named forms pass their fixed filter number.
+#define VELMOR_DEFINE_FILTER_FORM(number, Name)                                                                \
+    int VELMOR_CALL Velmor_Set##Name(int handle, int value) { return Velmor_SetFilterValue(handle, number, value); } \
+    int VELMOR_CALL Velmor_Get##Name(int handle, int* ok) { return Velmor_GetFilterValue(handle, number, ok); }
+VELMOR_FILTER_FORMS(VELMOR_DEFINE_FILTER_FORM)
+#undef VELMOR_DEFINE_FILTER_FORM
+
+int VELMOR_CALL Velmor_GetCameraInfo(int handle, VELMOR_CAMERA_INFO* info)
+{
+    return Forward(handle, kFailure, [&](CVelmor& c) { return c.GetCameraInfo(info); });
+}
+
+int VELMOR_CALL Velmor_ReadRegister(int handle, int reg, int* ok)
+{
+    return Forward(handle, kFailure, [&](CVelmor& c) { return c.ReadRegister(reg, ok); });
+}
+
+int VELMOR_CALL Velmor_ReadRegisterEx(int handle, int reg, int* ok) { return Velmor_ReadRegister(handle, reg, ok); }
+
+int VELMOR_CALL Velmor_WriteRegister(int handle, int reg, int value)
+{
+    return Forward(handle, kFailure, [&](CVelmor& c) { return c.WriteRegister(reg, value); });
+}
+
+int VELMOR_CALL Velmor_WriteRegisterEx(int handle, int reg, int value)
+{
+    return Velmor_WriteRegister(handle, reg, value);
+}
+
+int VELMOR_CALL Velmor_ReadSromID(int handle, int address, int* ok)
+{
+    return Forward(handle, kFailure, [&](CVelmor& c) { return c.ReadSromID(address, ok); });
+}
+
+int VELMOR_CALL Velmor_WriteSromID(int handle, int address, int value)
+{
+    return Forward(handle, kFailure, [&](CVelmor& c) { return c.WriteSromID(address, value); });
+}
+
+int VELMOR_CALL Velmor_SetIOPort(int handle, int value)
+{
+    return Forward(handle, kFailure, [&](CVelmor& c) { return c.SetIOPort(value); });
+}
+
+int VELMOR_CALL Velmor_GetIOPort(int handle, BYTE* value, int, int)
+{
+    return Forward(handle, kFailure, [&](CVelmor& c) { return c.GetIOPort(value); });
 }
 
 // Functions of other camera models: the handle is all they read.

@@ -30,6 +30,7 @@ CVelmor::~CVelmor()
     SaveSettings();
     Close();
     sharedMapping.ReleaseDevice(notifyWindow, deviceNumber);
+    device.reset();
     DestroySurfaces();
     sharedMapping.Close();
 }
@@ -71,8 +72,9 @@ int CVelmor::Initialize(HWND notify)
         errors_.Push(kErrorMemory);
         return 0;
     }
+    device.reset(new (std::nothrow) CVelmor520QKZRXSdk());
     notifyWindow = notify;
-    if (!CreateSurfaces()) {
+    if (!device || !CreateSurfaces()) {
         Raise(kErrorMemory);
         return 0;
     }
@@ -82,20 +84,65 @@ int CVelmor::Initialize(HWND notify)
         Raise(kErrorCaptureWindow);
         region = CaptureRegion{kSensorWidth, kSensorHeight, kSensorWidth, kSensorHeight, 0, 0, region.bufferCount};
     }
+    device->SetSensorWindow(region.left, region.top, region.width, region.height, stream.subSample);
     previewRect = RECT{0, 0, region.width, region.height};
 
-    settings::LoadFilterSettings(deviceNumber, filter);
-    settings::LoadGraySettings(deviceNumber, filter);
-    settings::LoadAnalogSettings(deviceNumber, analog, 0, 0);
+    LoadDeviceSettings(device->GetDeviceNumber());
     settings::LoadStreamSettings(deviceNumber, stream);
+    return 1;
+}
+
+void CVelmor::LoadDeviceSettings(int camera)
+{
+    settings::LoadFilterSettings(camera, filter);
+    settings::LoadGraySettings(camera, filter);
+    settings::LoadAnalogSettings(camera, analog, device->GetMirrorV(), device->GetMirrorH());
+    ApplyAnalogSettings();
+}
+
+void CVelmor::ApplyAnalogSettings()
+{
+    constexpr int kByte = 0xFF;
+    constexpr int kWord = 0xFFFF;
+    device->SetGlobalGain(analog.globalGain & kByte);
+    device->SetColorGain(kRegisterGainG1, analog.gainG1 & kByte);
+    device->SetColorGain(kRegisterGainR, analog.gainR & kByte);
+    device->SetColorGain(kRegisterGainB, analog.gainB & kByte);
+    device->SetColorGain(kRegisterGainG2, analog.gainG2 & kByte);
+    device->SetExposure(analog.exposureLines & kWord);
+    device->SetMirrorV(analog.mirrorV);
+    device->SetMirrorH(analog.mirrorH);
+}
+
+int CVelmor::SetDeviceNumber(int index)
+{
+    if (!device) {
+        Raise(kErrorState);
+        return 0;
+    }
+    SaveSettings();
+    if (!device->IsDevicePresent(index) || device->InitializeModel(index) != 0) {
+        Raise(kErrorDeviceBusy);
+        return 0;
+    }
+    LoadDeviceSettings(index);
+    uint8_t variant = 0;
+    if (device->ReadSrom(kSromVariantAddress, &variant)) {
+        if (variant == 1)
+            device->SetVariantCode(0);
+        else if (variant == 2)
+            device->SetVariantCode(1);
+    }
+    deviceNumber = index;
     return 1;
 }
 
 void CVelmor::SaveSettings()
 {
-    settings::SaveAnalogSettings(deviceNumber, analog);
-    settings::SaveFilterSettings(deviceNumber, filter);
-    settings::SaveGraySettings(deviceNumber, filter);
+    const int camera = device ? device->GetDeviceNumber() : deviceNumber;
+    settings::SaveAnalogSettings(camera, analog);
+    settings::SaveFilterSettings(camera, filter);
+    settings::SaveGraySettings(camera, filter);
 }
 
 int CVelmor::Close()
@@ -110,6 +157,8 @@ int CVelmor::Close()
     }
     StopPreview();
     hasImage = 0;
+    if (device)
+        device->CloseSnapshot();
     if (windowClassName[0]) {
         UnregisterClassA(windowClassName, GetModuleHandleA(nullptr));
         windowClassName[0] = '\0';
@@ -123,7 +172,32 @@ int CVelmor::StopPreview()
         Raise(kErrorState);
         return 0;
     }
+    running = 0;
+    if (acqState != 0) {
+        acqState = 0;
+        device->SetTrigger(0, 1);
+        device->StopTransfer();
+        sharedMapping.ReleaseDevice(notifyWindow, deviceNumber);
+    }
+    CloseThread(acqThread, acqThreadId, acqDoneEvent);
+    recording = 0;
+    CloseThread(recordThread, recordThreadId, recordDoneEvent);
     return 1;
+}
+
+void CVelmor::CloseThread(HANDLE& thread, DWORD& threadId, HANDLE& doneEvent)
+{
+    // The thread signals its completion event as its last act; waiting has no time limit.
+    if (doneEvent) {
+        WaitForSingleObject(doneEvent, INFINITE);
+        CloseHandle(doneEvent);
+        doneEvent = nullptr;
+    }
+    if (thread && threadId) {
+        CloseHandle(thread);
+        thread = nullptr;
+        threadId = 0;
+    }
 }
 
 int CVelmor::LoadConfigFile(const char* path)

@@ -10,8 +10,10 @@
 #include "camera/critical_section.h"
 #include "camera/error_queue.h"
 #include "device/shared_region.h"
+#include "device/velmor_520qk.h"
 #include "imaging/frame_surface.h"
 #include "pipeline/filter_params.h"
+#include "pipeline/process_frame.h"
 #include "settings/camera_settings.h"
 
 #include <VelmorSdk_520QK_ZRX.h>
@@ -23,7 +25,11 @@
 #include <utility>
 #include <vector>
 
-class CVelmor520QKZRXSdk;
+// Sensor registers of the colour gains.
+constexpr int kRegisterGainG1 = 43;
+constexpr int kRegisterGainB = 44;
+constexpr int kRegisterGainR = 45;
+constexpr int kRegisterGainG2 = 46;
 
 class CVelmor {
 public:
@@ -32,8 +38,9 @@ public:
     CVelmor(const CVelmor&) = delete;
     CVelmor& operator=(const CVelmor&) = delete;
 
-    // Lifecycle
+    // Lifecycle and device selection
     int Initialize(HWND notify);
+    int SetDeviceNumber(int index);
     int Close();
     int LoadConfigFile(const char* path);
     int LoadConfigFileW(const wchar_t* path);
@@ -56,6 +63,40 @@ public:
     int SetAutoIris(int mode);
     int GetAutoIris(int* ok) const;
     int GetCaptureWindowEx(int* hTotal, int* hStart, int* hEffective, int* vTotal, int* vStart, int* vEffective) const;
+
+    // Properties of the camera and its sensor (a device object is needed)
+    int SetCaptureWindowEx(int hTotal, int hStart, int hEffective, int vTotal, int vStart, int vEffective);
+    int SetCaptureWindow(int width, int height);
+    int GetHalfClock(int* ok);
+    int SetFilterValue(int number, int value);
+    int GetFilterValue(int number, int* ok);
+    int SetRealExposureTime(int microseconds);
+    int GetRealExposureTime(int* ok);
+    int SetMirrorH(int flag);
+    int GetMirrorH();
+    int SetMirrorV(int flag);
+    int GetMirrorV();
+    int GetCameraInfo(VELMOR_CAMERA_INFO* info);
+
+    // Devices, registers, serial ROM and I/O port
+    int EnumDevice(char* entries);
+    int EnumDeviceW(wchar_t* entries);
+    int GetDeviceName(int number, char* name, int length);
+    int GetDeviceNameW(int number, wchar_t* name, int length);
+    int ReadRegister(int reg, int* ok);
+    int WriteRegister(int reg, int value);
+    int ReadSromID(int address, int* ok);
+    int WriteSromID(int address, int value);
+    int SetIOPort(int value);
+    int GetIOPort(BYTE* value);
+
+    // The pipeline on the current surfaces, under frameLock (held by the caller).
+    void ProcessFrame();
+    // The automatic exposure rule, from the five measuring windows' mean levels.
+    void ApplyAutoExposure(const int32_t means[kAutoIrisWindows]);
+    // Shows a value set by the automatic exposure in the open analog dialog (control 1015 or 1027).
+    using AnalogDialogHook = void (*)(void* dialog, int control, int value);
+    AnalogDialogHook analogDialogHook = nullptr;
 
     // Functions this camera does not have: the error is posted only, or raised.
     int NotAvailablePostOnly();
@@ -80,7 +121,7 @@ public:
 
     // --- State (fields of the camera object) ---
     SharedRegion sharedMapping;
-    CVelmor520QKZRXSdk* device = nullptr;
+    std::unique_ptr<CVelmor520QKZRXSdk> device;
     std::unique_ptr<FrameSurface> mono8Surface;    // raw frame of formats 0, 2, 3; output of format 0
     std::unique_ptr<FrameSurface> mono16Surface;   // raw frame of formats 1, 4, 5; output of format 1
     std::unique_ptr<FrameSurface> bgr24Surface;    // output of format 2; display source of formats 2-5
@@ -132,8 +173,17 @@ public:
     int32_t triggerTimeout = 3000;
     int32_t skipTriggerFrame = 0;
     int32_t deviceNumber = 0;
+    PipelineState pipelineState;
 
 private:
+    // Gains, exposure and mirrors to the device, in the order the sensor takes them.
+    void ApplyAnalogSettings();
+    void LoadDeviceSettings(int camera);
+    // The exposure-time fields for the current clock, sub-sampling and width.
+    void ComputeExposureTiming();
+    static void CloseThread(HANDLE& thread, DWORD& threadId, HANDLE& doneEvent);
+    // Raises the error of a device-name lookup that failed; 1 when it succeeded.
+    int ReportDeviceName(int result);
     void SaveSettings();
     std::array<std::unique_ptr<FrameSurface>*, 8> AllSurfaces();
     bool CreateSurfaces();

@@ -74,6 +74,84 @@ void PrintSettings(int camera)
     std::printf("Automatic exposure: %s\n", AutoIrisText(autoIris));
 }
 
+void PrintDevices(int camera)
+{
+    static char entries[32][256];
+    const int count = Velmor_EnumDevice(camera, entries[0]);
+    std::printf("Cameras found: %d\n", count);
+    for (int i = 0; i < count; ++i)
+        std::printf("  %s\n", entries[i]);
+}
+
+void PrintCameraInfo(int camera)
+{
+    VELMOR_CAMERA_INFO info = {};
+    info.size = sizeof(info);
+    if (!Velmor_GetCameraInfo(camera, &info)) {
+        std::printf("Camera information: not available\n");
+        return;
+    }
+    std::printf("Sensor: %d x %d; global gain %d..%d; colour gains %d..%d; exposure %d..%d lines\n", info.maxWidth,
+                info.maxHeight, info.globalGainMin, info.globalGainMax, info.colorGainMin, info.colorGainMax,
+                info.exposureMin, info.exposureMax);
+}
+
+const char* ClockText(int clock)
+{
+    switch (clock) {
+    case 0: return "24 MHz";
+    case 1: return "12 MHz";
+    case 2: return "48 MHz";
+    case 3: return "40 MHz";
+    case 4: return "20 MHz";
+    case 5: return "10 MHz";
+    default: return "unknown";
+    }
+}
+
+const char* GrayModeText(int mode)
+{
+    switch (mode) {
+    case 0: return "off";
+    case 1: return "per-site gains";
+    case 2: return "gray from colour";
+    default: return "unknown";
+    }
+}
+
+// Every property of the camera, as an operator would read it.
+void PrintProperties(int camera)
+{
+    int ok = 0;
+    const int clock = Velmor_GetHalfClock(camera, &ok);
+    std::printf("Sensor clock: %s\n", ok ? ClockText(clock) : "not readable");
+    const int exposureUs = Velmor_GetRealExposureTime(camera, &ok);
+    std::printf("Exposure: %d lines, %d us\n", Velmor_GetExposureTime(camera, nullptr), exposureUs);
+    std::printf("Global gain: %d (14 is neutral)\n", Velmor_GetGlobalGain(camera, nullptr));
+    std::printf("Colour gains: red %d, green1 %d, green2 %d, blue %d\n", Velmor_GetColorGainRed(camera, nullptr),
+                Velmor_GetColorGainGreen1(camera, nullptr), Velmor_GetColorGainGreen2(camera, nullptr),
+                Velmor_GetColorGainBlue(camera, nullptr));
+    std::printf("Mirrors: horizontal %s, vertical %s\n", Velmor_GetMirrorH(camera) ? "on" : "off",
+                Velmor_GetMirrorV(camera) ? "on" : "off");
+    std::printf("Brightness %d, contrast %d, hue %d, saturation %d, sharpness %d, gamma %d\n",
+                Velmor_GetBrightness(camera, nullptr), Velmor_GetContrast(camera, nullptr),
+                Velmor_GetHue(camera, nullptr), Velmor_GetSaturation(camera, nullptr),
+                Velmor_GetSharpness(camera, nullptr), Velmor_GetGamma(camera, nullptr));
+    std::printf("White balance gains: red %d, green %d, blue %d (100 is neutral); automatic: %s\n",
+                Velmor_GetBayerGainRed(camera, nullptr), Velmor_GetBayerGainGreen(camera, nullptr),
+                Velmor_GetBayerGainBlue(camera, nullptr), Velmor_GetBayerGainAuto(camera, nullptr) ? "on" : "off");
+    std::printf("Bayer mode: %d\n", Velmor_GetBayerMode(camera, nullptr));
+    std::printf("Gray mode: %s; gains R %d, G1 %d, G2 %d, B %d; offsets R %d, G1 %d, G2 %d, B %d\n",
+                GrayModeText(Velmor_GetGrayMode(camera, nullptr)), Velmor_GetGrayGainR(camera, nullptr),
+                Velmor_GetGrayGainG1(camera, nullptr), Velmor_GetGrayGainG2(camera, nullptr),
+                Velmor_GetGrayGainB(camera, nullptr), Velmor_GetGrayOffsetR(camera, nullptr),
+                Velmor_GetGrayOffsetG1(camera, nullptr), Velmor_GetGrayOffsetG2(camera, nullptr),
+                Velmor_GetGrayOffsetB(camera, nullptr));
+    BYTE port = 0;
+    if (Velmor_GetIOPort(camera, &port, 0, 0))
+        std::printf("I/O port inputs: 0x%02X\n", port);
+}
+
 void PrintErrors(int camera)
 {
     int code = Velmor_GetLastError(camera);
@@ -99,7 +177,10 @@ int main()
         return 1;
     }
     std::printf("Camera handle: %d\n", camera);
+    PrintDevices(camera);
+    PrintCameraInfo(camera);
     PrintSettings(camera);
+    PrintProperties(camera);
     PrintErrors(camera);
 
     const int released = Velmor_Release(camera);

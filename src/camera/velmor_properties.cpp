@@ -1,0 +1,409 @@
+// Properties of the camera object: filter and analog values, exposure as time, mirrors, the
+// capture window, automatic exposure, and the camera information record.
+#include "camera/velmor.h"
+
+#include "settings/registry_settings.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kGainMax = 63;
+constexpr int kLowByte = 0xFF;
+constexpr int kFilterNumbers = 28;
+
+// Ranges of the stored filter values, by filter number; packed or device values have none.
+struct FilterRange {
+    int32_t FilterParams::* field;
+    int32_t low;
+    int32_t high;
+};
+
+const FilterRange* StoredFilter(int number)
+{
+    static const FilterRange kRanges[kFilterNumbers + 1] = {
+        {},
+        {&FilterParams::brightness, -255, 255},
+        {&FilterParams::contrast, -127, 127},
+        {&FilterParams::hue, -360, 360},
+        {&FilterParams::saturation, -255, 255},
+        {&FilterParams::sharpness, 0, 30},
+        {},  // 6: the three Bayer gains packed
+        {&FilterParams::bayerGainR, 0, 400},
+        {&FilterParams::bayerGainG, 0, 400},
+        {&FilterParams::bayerGainB, 0, 400},
+        {},  // 10: automatic white balance flag
+        {&FilterParams::gamma, 0, 200},
+        {&FilterParams::bayerMode, 0, 3},
+        {}, {}, {}, {}, {}, {},  // 13-18: sensor gains and exposure
+        {&FilterParams::grayMode, 0, 2},
+        {&FilterParams::grayGainR, 0, 255},
+        {&FilterParams::grayGainG1, 0, 255},
+        {&FilterParams::grayGainG2, 0, 255},
+        {&FilterParams::grayGainB, 0, 255},
+        {&FilterParams::grayOffsetR, -255, 255},
+        {&FilterParams::grayOffsetG1, -255, 255},
+        {&FilterParams::grayOffsetG2, -255, 255},
+        {&FilterParams::grayOffsetB, -255, 255},
+        {&FilterParams::grayGainAuto, 0, 1},
+    };
+    return number >= 1 && number <= kFilterNumbers && kRanges[number].field ? &kRanges[number] : nullptr;
+}
+
+constexpr int kFilterBayerRgb = 6;
+constexpr int kFilterBayerAuto = 10;
+constexpr int kFilterGlobalGain = 13;
+constexpr int kFilterExposure = 18;
+
+// Filter numbers 14..17 and the sensor register and field of each.
+struct ColorGain {
+    int reg;
+    int32_t AnalogSettings::* field;
+};
+const ColorGain* ColorGainOf(int number)
+{
+    static const ColorGain kGains[] = {
+        {kRegisterGainR, &AnalogSettings::gainR},    // 14
+        {kRegisterGainG1, &AnalogSettings::gainG1},  // 15
+        {kRegisterGainG2, &AnalogSettings::gainG2},  // 16
+        {kRegisterGainB, &AnalogSettings::gainB},    // 17
+    };
+    return number >= 14 && number <= 17 ? &kGains[number - 14] : nullptr;
+}
+
+}  // namespace
+
+int CVelmor::SetFilterValue(int number, int value)
+{
+    if (!device) {
+        Raise(kErrorState);
+        return 0;
+    }
+    if (const FilterRange* range = StoredFilter(number)) {
+        if (value < range->low || value > range->high) {
+            Raise(kErrorArgument);
+            return 0;
+        }
+        filter.*range->field = value;
+        return 1;
+    }
+    if (number == kFilterBayerRgb) {
+        filter.bayerGainR = value & kLowByte;
+        filter.bayerGainG = (value >> 8) & kLowByte;
+        filter.bayerGainB = (value >> 16) & kLowByte;
+        return 1;
+    }
+    if (number == kFilterBayerAuto) {
+        filter.bayerGainAuto = value != 0 ? 1 : 0;
+        return 1;
+    }
+    if (number == kFilterGlobalGain) {
+        if (value < CVelmor520QKZRXSdk::GetGlobalGainMin() || value > kGainMax) {
+            Raise(kErrorArgument);
+            return 0;
+        }
+        // Only the global register is written; the colour fields follow it so that they are saved alike.
+        analog.globalGain = analog.gainR = analog.gainG1 = analog.gainG2 = analog.gainB = value;
+        device->SetGlobalGain(value);
+        return 1;
+    }
+    if (const ColorGain* gain = ColorGainOf(number)) {
+        uint8_t minimum = 0;
+        device->GetColorGainMin(gain->reg, &minimum);
+        if (value < minimum || value > kGainMax) {
+            Raise(kErrorArgument);
+            return 0;
+        }
+        analog.*gain->field = value;
+        device->SetColorGain(gain->reg, value);
+        return 1;
+    }
+    if (number == kFilterExposure) {
+        if (value < 1 || value > CVelmor520QKZRXSdk::GetExposureMax()) {
+            Raise(kErrorArgument);
+            return 0;
+        }
+        analog.exposureLines = value;
+        device->SetExposure(value);
+        return 1;
+    }
+    Raise(kErrorArgument);
+    return 0;
+}
+
+int CVelmor::GetFilterValue(int number, int* ok)
+{
+    if (!device) {
+        if (ok)
+            *ok = 0;
+        Raise(kErrorState);
+        return 0;
+    }
+    if (number < 1 || number > kFilterNumbers) {
+        if (ok)
+            *ok = 0;
+        Raise(kErrorArgument);
+        return 0;
+    }
+    if (ok)
+        *ok = 1;
+    if (const FilterRange* range = StoredFilter(number))
+        return filter.*range->field;
+    if (const ColorGain* gain = ColorGainOf(number)) {
+        uint8_t value = 0;
+        device->GetColorGain(gain->reg, &value);
+        return value;
+    }
+    switch (number) {
+    case kFilterBayerRgb:
+        return (filter.bayerGainR & kLowByte) | (filter.bayerGainG & kLowByte) << 8 |
+               (filter.bayerGainB & kLowByte) << 16;
+    case kFilterBayerAuto:
+        return filter.bayerGainAuto;
+    case kFilterGlobalGain:
+        return device->GetGlobalGain() & kLowByte;
+    default: {  // kFilterExposure
+        uint16_t lines = 0;
+        device->GetExposure(&lines);
+        return lines;
+    }
+    }
+}
+
+void CVelmor::ComputeExposureTiming()
+{
+    clockPeriod = CVelmor520QKZRXSdk::ClockPeriodMs(stream.clock);
+    lineClocks = CVelmor520QKZRXSdk::LineLength(stream.subSample, region.width);
+}
+
+int CVelmor::GetRealExposureTime(int* ok)
+{
+    if (!device) {
+        if (ok)
+            *ok = 0;
+        Raise(kErrorState);
+        return 0;
+    }
+    ComputeExposureTiming();
+    exposureLinesUsed = analog.exposureLines;
+    realExposureUs = static_cast<int32_t>(analog.exposureLines * static_cast<double>(lineClocks) * clockPeriod * 1000);
+    if (ok)
+        *ok = 1;
+    return realExposureUs;
+}
+
+int CVelmor::SetRealExposureTime(int microseconds)
+{
+    if (!device) {
+        Raise(kErrorState);
+        return 0;
+    }
+    ComputeExposureTiming();
+    const double lines = (microseconds / 1000.0) / (lineClocks * clockPeriod);
+    // Out-of-range times are refused before the conversion to an integer could overflow.
+    exposureLinesUsed = lines >= 0 && lines < 2147483647.0 ? static_cast<int32_t>(lines) : 0;
+    if (lines < 1 || lines >= CVelmor520QKZRXSdk::GetExposureMax() + 1) {
+        Raise(kErrorArgument);
+        return 0;
+    }
+    analog.exposureLines = exposureLinesUsed;
+    device->SetExposure(exposureLinesUsed);
+    return 1;
+}
+
+int CVelmor::SetMirrorH(int flag)
+{
+    if (!device) {
+        Raise(kErrorState);
+        return 0;
+    }
+    analog.mirrorH = flag != 0 ? 1 : 0;
+    device->SetMirrorH(analog.mirrorH);
+    return 1;
+}
+
+int CVelmor::GetMirrorH()
+{
+    if (!device) {
+        Raise(kErrorState);
+        return 0;
+    }
+    return analog.mirrorH;
+}
+
+int CVelmor::SetMirrorV(int flag)
+{
+    if (!device) {
+        PostOnly(kErrorState);
+        return 0;
+    }
+    analog.mirrorV = flag != 0 ? 1 : 0;
+    device->SetMirrorV(analog.mirrorV);
+    return 1;
+}
+
+int CVelmor::GetMirrorV()
+{
+    if (!device) {
+        PostOnly(kErrorState);
+        return 0;
+    }
+    return analog.mirrorV;
+}
+
+int CVelmor::GetHalfClock(int* ok)
+{
+    uint8_t value = 0;
+    if (!device || !device->GetHalfClock(&value)) {
+        if (ok)
+            *ok = 0;
+        PostOnly(kErrorState);
+        return 0;
+    }
+    if (ok)
+        *ok = 1;
+    return value;
+}
+
+int CVelmor::SetCaptureWindowEx(int hTotal, int hStart, int hEffective, int vTotal, int vStart, int vEffective)
+{
+    if (!device) {
+        Raise(kErrorState);
+        return 0;
+    }
+    region.totalWidth = hTotal;
+    region.left = hStart;
+    region.width = hEffective;
+    region.totalHeight = vTotal;
+    region.top = vStart;
+    region.height = vEffective;
+    if (!CaptureRegionValid()) {
+        // The values stay: the next acquisition start fails with 7 until a valid window is set.
+        Raise(kErrorCaptureWindow);
+        return 0;
+    }
+    device->SetSensorWindow(region.left, region.top, region.width, region.height, stream.subSample);
+    return 1;
+}
+
+int CVelmor::SetCaptureWindow(int width, int height)
+{
+    if (!device) {
+        Raise(kErrorState);
+        return 0;
+    }
+    std::vector<CaptureRegion> presets;
+    if (!settings::ReadWindowPresets(device->GetDeviceNumber(), presets)) {
+        Raise(kErrorWindow);
+        return 0;
+    }
+    const auto match = std::find_if(presets.begin(), presets.end(),
+                                    [&](const CaptureRegion& p) { return p.width == width && p.height == height; });
+    if (match == presets.end()) {
+        Raise(kErrorWindow);
+        return 0;
+    }
+    region = *match;
+    if (!CaptureRegionValid()) {
+        Raise(kErrorCaptureWindow);
+        region = CaptureRegion{CVelmor520QKZRXSdk::kSensorColumns, CVelmor520QKZRXSdk::kSensorRows,
+                               CVelmor520QKZRXSdk::kSensorColumns, CVelmor520QKZRXSdk::kSensorRows,
+                               0,
+                               0,
+                               match->bufferCount};
+    }
+    device->SetSensorWindow(region.left, region.top, region.width, region.height, stream.subSample);
+    return 1;
+}
+
+int CVelmor::GetCameraInfo(VELMOR_CAMERA_INFO* info)
+{
+    constexpr int kInfoBytes = sizeof(VELMOR_CAMERA_INFO);
+    if (!device) {
+        Raise(kErrorState);
+        return 0;
+    }
+    if (!info) {
+        Raise(kErrorArgument);
+        return 0;
+    }
+    if (info->size < kInfoBytes) {
+        Raise(kErrorMemory);
+        return 0;
+    }
+    uint8_t colorMin = 0;
+    device->GetColorGainMin(kRegisterGainR, &colorMin);
+    info->maxWidth = CVelmor520QKZRXSdk::kSensorColumns;
+    info->maxHeight = CVelmor520QKZRXSdk::kSensorRows;
+    info->globalGainMin = CVelmor520QKZRXSdk::GetGlobalGainMin();
+    info->globalGainMax = kGainMax;
+    info->colorGainMin = colorMin;
+    info->colorGainMax = kGainMax;
+    info->exposureMin = 1;
+    info->exposureMax = CVelmor520QKZRXSdk::GetExposureMax();
+    return 1;
+}
+
+void CVelmor::ProcessFrame()
+{
+    const PipelineSurfaces surfaces{mono8Surface->view(),  mono16Surface->view(), bgr24Surface->view(),
+                                    bgrx32Surface->view(), bgr48Surface->view(),  bgra64Surface->view(),
+                                    workSurface->view()};
+    const PipelineSettings settings{stream.outputFormat, stream.subSample, analog.mirrorH, analog.mirrorV,
+                                    analog.autoIris};
+    ::ProcessFrame(
+        pipelineState, surfaces, settings, filter,
+        [](void* context, const int32_t means[kAutoIrisWindows]) {
+            static_cast<CVelmor*>(context)->ApplyAutoExposure(means);
+        },
+        this);
+}
+
+void CVelmor::ApplyAutoExposure(const int32_t means[kAutoIrisWindows])
+{
+    constexpr int kGainFloor = 4;
+    constexpr int kDialogGainControl = 1015;
+    constexpr int kDialogExposureControl = 1027;
+    if (!device || (analog.autoIris != 1 && analog.autoIris != 2))
+        return;
+
+    // The upper-left window sets the base factor; each other window nudges it.
+    const int32_t first = means[0];
+    double d = first > 200 ? 0.85 : first > 160 ? 0.9 : first < 50 ? 1.1 : first < 100 ? 1.05 : 1.0;
+    for (int i = 1; i < kAutoIrisWindows; ++i) {
+        const int32_t m = means[i];
+        if (m > 200)
+            d -= 0.15;
+        else if (m > 160)
+            d -= 0.1;
+        else if (m < 50)
+            d += 0.1;
+        else if (m < 100)
+            d += 0.05;
+    }
+    if (d > 0.6 && d < 1.2)
+        return;
+
+    if (analog.autoIris == 2) {
+        const int g = std::max(device->GetGlobalGain(), kGainFloor);
+        int u = static_cast<int>(g * d);
+        if (d > 1 && u < kGainFloor)
+            u = kGainFloor;
+        u = std::min(std::max(u, CVelmor520QKZRXSdk::GetGlobalGainMin()), kGainMax);
+        device->SetGlobalGain(u);
+        analog.globalGain = analog.gainR = analog.gainG1 = analog.gainG2 = analog.gainB = u;
+        if (analogDialog && analogDialogHook)
+            analogDialogHook(analogDialog, kDialogGainControl, u);
+        return;
+    }
+    uint16_t exposure = 0;
+    device->GetExposure(&exposure);
+    int u = static_cast<int>(exposure * d) & 0xFFFF;
+    if (u == 0)
+        u = 1;
+    u = std::min(u, CVelmor520QKZRXSdk::GetExposureMax());
+    device->SetExposure(u);
+    analog.exposureLines = u;
+    if (analogDialog && analogDialogHook)
+        analogDialogHook(analogDialog, kDialogExposureControl, u);
+}

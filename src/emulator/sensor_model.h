@@ -1,0 +1,118 @@
+#pragma once
+// The 520QK's sensor and controller as the driver sees them: the register files, the window and
+// sub-sampling decoded from the registers, the frame period, and the synthesis of one frame's
+// image data exactly as the camera streams it on the image pipe.
+#include <cstdint>
+
+#include "emulator/emu_config.h"
+
+namespace emu {
+
+constexpr int kSensorColumns = 2048;
+constexpr int kSensorRows = 1536;
+constexpr int kSensorRegisters = 256;
+constexpr int kControlRegisters = 256;
+constexpr uint32_t kSromBytes = 8192;
+constexpr uint32_t kSromVariantAddress = 0x1EB0;
+
+// Sensor registers the model acts on.
+namespace reg {
+constexpr int kChipVersion = 0;
+constexpr int kRowStart = 1;
+constexpr int kColumnStart = 2;
+constexpr int kRowSize = 3;
+constexpr int kColumnSize = 4;
+constexpr int kHorizontalBlank = 5;
+constexpr int kVerticalBlank = 6;
+constexpr int kExposure = 9;
+constexpr int kTriggerControl = 30;
+constexpr int kRowAddressMode = 34;
+constexpr int kColumnAddressMode = 35;
+constexpr int kGainGreen1 = 43;
+constexpr int kGainBlue = 44;
+constexpr int kGainRed = 45;
+constexpr int kGainGreen2 = 46;
+constexpr int kGlobalGain = 53;
+}  // namespace reg
+
+// Controller registers the model acts on.
+namespace ctl {
+constexpr int kTransferLength0 = 0;  // 0..3: samples per image transfer, least significant first
+constexpr int kIoPort = 7;
+constexpr int kTriggerMode = 11;
+constexpr int kSampleWidth = 14;
+constexpr int kPixelClock = 15;
+}  // namespace ctl
+
+// Gains and exposure at which the signal passes unchanged.
+constexpr uint32_t kNeutralExposure = 1561;
+constexpr uint32_t kNeutralGain = 14;
+
+// The array window the registers select. Rows and columns are counted in array sites; the first
+// site may lie outside the array (garbage registers), and such sites read as 0.
+struct SensorWindow {
+    int64_t firstRow = 0;
+    int64_t firstColumn = 0;
+    uint32_t rows = 0;  // before sub-sampling
+    uint32_t columns = 0;
+    uint32_t rowStep = 1;  // sub-sampling factor: a pair of rows kept out of every 2 × step
+    uint32_t columnStep = 1;
+    uint32_t rowBin = 1;  // same-colour rows averaged into one delivered row
+    uint32_t columnBin = 1;
+    uint32_t deliveredRows = 0;
+    uint32_t deliveredColumns = 0;
+};
+
+// The register files of one camera; every register is its own storage.
+struct RegisterFile {
+    uint16_t sensor[kSensorRegisters];
+    uint8_t control[kControlRegisters];
+    uint8_t srom[kSromBytes];
+    uint32_t transferSamples;  // set by command 0x09 and by controller registers 0..3
+    bool twoByteSamples;       // set by command 0x0A and by controller register 14
+
+    void Reset();
+    void WriteControl(uint8_t index, uint8_t value);
+    bool TriggerMode() const;
+};
+
+SensorWindow DecodeWindow(const RegisterFile& regs);
+// Line length in pixel clocks for the addressing mode and window width the registers select.
+uint32_t LineLengthClocks(const RegisterFile& regs);
+uint32_t PixelClockHz(uint8_t selection);
+// The free-running frame period: (delivered rows + vertical blank) line times, or (exposure + 1)
+// line times when the exposure is longer.
+uint64_t FramePeriodNanos(const RegisterFile& regs);
+
+// Synthesises frames into caller buffers. Owns only fixed scratch space: no allocation per frame.
+class FrameRenderer {
+public:
+    struct Source {
+        SourceKind kind = SourceKind::Bars;
+        uint16_t flatValue = 0;
+        const uint16_t* raw = nullptr;  // kSensorRows × kSensorColumns samples, 10 bits, when kind is Raw
+    };
+
+    // Writes `bytes` bytes of the frame stream into `out`: the delivered rows, one after the
+    // other, then zero filler; one byte (top 8 bits) or a little-endian word per sample.
+    void Render(const Source& source, const RegisterFile& regs, uint32_t frameNumber, uint8_t* out,
+                uint64_t bytes);
+
+private:
+    void BuildGainTables(const RegisterFile& regs);
+    void FetchArrayRow(const Source& source, int64_t row, uint32_t frameNumber);
+    void RenderRow(const Source& source, const SensorWindow& window, uint32_t deliveredRow,
+                   uint32_t frameNumber);
+
+    uint16_t gainTable_[4][kMaxSample + 1];  // by colour site: Green1, Red, Blue, Green2
+    uint16_t arrayRow_[kSensorColumns];
+    uint32_t sums_[kSensorColumns];
+    int64_t columnMap_[kSensorColumns];  // first array column of each delivered column
+    uint16_t line_[kSensorColumns];      // the delivered row as streamed: bytes or LE words
+    bool twoBytes_ = false;
+};
+
+// The test pattern: colour bars, a grey ramp, a moving square and a few hot and dead sites.
+uint16_t BarsSample(int64_t row, int64_t column, uint32_t frameNumber);
+
+}  // namespace emu

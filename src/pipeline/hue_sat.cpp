@@ -4,7 +4,10 @@
 #include <climits>
 #include <cstdint>
 #include <mutex>
+#include <vector>
 
+#include "pipeline/simd.h"
+#include "pipeline/sse2_pixels.h"
 #include "pipeline/stage_area.h"
 #include "pipeline/stage_params.h"
 #include "pipeline/stages.h"
@@ -27,6 +30,9 @@ struct HueSatTables {
     int32_t saturation[256];
     int32_t lightness[512];
     int32_t limit[512];
+    // The hue step (l x reciprocal[C] + 0x8000) >> 16 by C x 256 + l, for the SSE2 loop, which has
+    // no gather for the reciprocal; l <= C in every pixel, so each entry used is 0..255.
+    uint8_t hueStep[256 * 256];
     int64_t saturationKey = INT64_MIN;  // no build yet
     int64_t lightnessKey = INT64_MIN;
 };
@@ -44,6 +50,11 @@ void Prepare(HueSatTables& t, int32_t saturation, int32_t lightness)
             t.gray[k] = k * 0x010101;
             t.reciprocal[k] = k ? 0xFF0000 / k : 0;
         }
+        for (int32_t chroma = 0; chroma < 256; ++chroma)
+            for (int32_t l = 0; l < 256; ++l) {
+                const int64_t step = (int64_t{l} * t.reciprocal[chroma] + 0x8000) >> 16;
+                t.hueStep[chroma * 256 + l] = static_cast<uint8_t>(step < 255 ? step : 255);
+            }
         t.built = true;
     }
     const int32_t a = (saturation + 256) * 256;
@@ -127,6 +138,136 @@ inline Bgr HueSatPixel(const HueSatTables& t, int32_t hueOffset, int32_t blue, i
     return Bgr{packed & 0xFF, (packed >> 8) & 0xFF, (packed >> 16) & 0xFF};
 }
 
+// The pixel rows in planes of 8-bit channel values, so that eight pixels load as one vector each.
+struct Planes {
+    std::vector<int16_t> blue, green, red;
+    explicit Planes(int32_t width)
+        : blue(static_cast<size_t>(width) + kPad), green(blue.size()), red(blue.size()) {}
+    static constexpr int32_t kPad = 8;  // a full group of lanes may read past the last pixel
+};
+
+#if VELMOR_PIPELINE_SSE2
+// The per-pixel step of HueSatPixel on eight pixels, for lightness 0 (new lightness = max + min,
+// limit = the smaller of it and 511 - it). The packed sums of the scalar step never carry from one
+// channel into another, so each channel is computed on its own: with r the sextant row mod 6
+// (red as is, green r - 2, blue r - 4), a channel is newMin + (r <= 2 ? w : 0) - (r == 2 ? t : 0)
+// + (r == 5 ? t : 0), t being the partial amount (w v + 128) >> 8.
+struct HueLanes {
+    __m128i hueRemainder;  // H mod 255
+    __m128i hueSextant;    // H / 255
+    __m128i saturation;    // (saturation + 256): sat[C] = (that x C + 128) >> 8
+};
+
+inline __m128i ChannelFromRow(__m128i row, __m128i newMin, __m128i w, __m128i t)
+{
+    const __m128i full = _mm_and_si128(_mm_cmplt_epi16(row, _mm_set1_epi16(3)), w);
+    const __m128i less = _mm_and_si128(_mm_cmpeq_epi16(row, _mm_set1_epi16(2)), t);
+    const __m128i more = _mm_and_si128(_mm_cmpeq_epi16(row, _mm_set1_epi16(5)), t);
+    return _mm_add_epi16(newMin, _mm_sub_epi16(_mm_add_epi16(full, more), less));
+}
+
+inline __m128i Mod6(__m128i v)  // v in 0..11
+{
+    return _mm_sub_epi16(v, _mm_and_si128(_mm_cmpgt_epi16(v, _mm_set1_epi16(5)), _mm_set1_epi16(6)));
+}
+
+inline void HueSatEight(const HueSatTables& t, const HueLanes& k, __m128i& blue, __m128i& green, __m128i& red)
+{
+    const __m128i one = _mm_set1_epi16(1);
+    const __m128i redFirst = _mm_xor_si128(_mm_cmpgt_epi16(green, red), _mm_set1_epi16(-1));  // red >= green
+    const __m128i hi = _mm_max_epi16(red, green);
+    const __m128i lo = _mm_min_epi16(red, green);
+    __m128i sector = Select(redFirst, one, _mm_set1_epi16(3));
+    __m128i l = Select(redFirst, _mm_sub_epi16(green, blue), _mm_sub_epi16(blue, red));
+    const __m128i blueMax = _mm_cmpgt_epi16(blue, hi);
+    sector = Select(blueMax, _mm_set1_epi16(5), sector);
+    l = Select(blueMax, _mm_sub_epi16(red, green), l);
+    const __m128i max = _mm_max_epi16(blue, hi);
+    const __m128i min = _mm_min_epi16(blue, lo);
+    const __m128i sum = _mm_add_epi16(max, min);
+    const __m128i chroma = _mm_sub_epi16(max, min);
+    const __m128i negative = _mm_cmplt_epi16(l, _mm_setzero_si128());
+    sector = _mm_add_epi16(sector, negative);  // -1 where l < 0
+    l = _mm_add_epi16(l, _mm_and_si128(negative, chroma));
+
+    // sat[C] = (s C + 128) >> 8 from the 32-bit product in two halves; bit 7 of the low half rounds.
+    const __m128i productLow = _mm_mullo_epi16(chroma, k.saturation);
+    const __m128i productHigh = _mm_mulhi_epu16(chroma, k.saturation);
+    const __m128i saturated = _mm_add_epi16(_mm_add_epi16(_mm_slli_epi16(productHigh, 8), _mm_srli_epi16(productLow, 8)),
+                                            _mm_and_si128(_mm_srli_epi16(productLow, 7), one));
+    const __m128i limit = _mm_min_epi16(sum, _mm_sub_epi16(_mm_set1_epi16(511), sum));
+    const __m128i newChroma = _mm_min_epi16(limit, saturated);
+    const __m128i newMin = _mm_srli_epi16(_mm_sub_epi16(sum, newChroma), 1);
+    const __m128i w = _mm_sub_epi16(_mm_srli_epi16(_mm_add_epi16(sum, newChroma), 1), newMin);
+
+    alignas(16) uint16_t index[8];
+    alignas(16) uint16_t step[8];
+    _mm_store_si128(reinterpret_cast<__m128i*>(index), _mm_or_si128(_mm_slli_epi16(chroma, 8), l));
+    for (int i = 0; i < 8; ++i)
+        step[i] = t.hueStep[index[i]];
+    __m128i v = _mm_add_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(step)), k.hueRemainder);
+    const __m128i over = _mm_cmpgt_epi16(v, _mm_set1_epi16(254));
+    v = _mm_sub_epi16(v, _mm_and_si128(over, _mm_set1_epi16(255)));
+    const __m128i row = Mod6(_mm_sub_epi16(_mm_add_epi16(sector, k.hueSextant), over));
+    // w v <= 255 x 254, so the 16-bit sum with 128 does not wrap.
+    const __m128i partial = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(w, v), _mm_set1_epi16(128)), 8);
+
+    red = ChannelFromRow(row, newMin, w, partial);
+    green = ChannelFromRow(Mod6(_mm_add_epi16(row, _mm_set1_epi16(4))), newMin, w, partial);
+    blue = ChannelFromRow(Mod6(_mm_add_epi16(row, _mm_set1_epi16(2))), newMin, w, partial);
+}
+
+inline void StoreEight(uint8_t* out, int step, __m128i b, __m128i g, __m128i r)
+{
+    step == 4 ? StoreEight8<4>(out, b, g, r) : StoreEight8<3>(out, b, g, r);
+}
+inline void StoreEight(uint16_t* out, int step, __m128i b, __m128i g, __m128i r)
+{
+    step == 4 ? StoreEight16<4>(out, b, g, r) : StoreEight16<3>(out, b, g, r);
+}
+
+// Eight pixels at a time from the planes into the row while the stores' overrun (up to two
+// pixels) lands on pixels already read into the planes; returns the first pixel left.
+template <typename S>
+int32_t HueSatRowLanes(const HueSatTables& t, const HueLanes& k, const Planes& planes, S* row, int32_t width,
+                       int step, int shift)
+{
+    constexpr int32_t kLanes = 8;
+    constexpr int32_t kOverrun = 2;
+    const __m128i outShift = _mm_cvtsi32_si128(shift);
+    auto load = [](const std::vector<int16_t>& plane, int32_t x) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(plane.data() + x));
+    };
+    int32_t x = 0;
+    for (; x + kLanes + kOverrun <= width; x += kLanes) {
+        __m128i blue = load(planes.blue, x);
+        __m128i green = load(planes.green, x);
+        __m128i red = load(planes.red, x);
+        HueSatEight(t, k, blue, green, red);
+        StoreEight(row + x * step, step, _mm_sll_epi16(blue, outShift), _mm_sll_epi16(green, outShift),
+                   _mm_sll_epi16(red, outShift));
+    }
+    return x;
+}
+
+// 24-bit rows, the common case, straight from the row sixteen pixels at a time (no planes):
+// each group is read whole before it is written, and written exactly. Returns the first pixel left.
+int32_t HueSatRowLanes24(const HueSatTables& t, const HueLanes& k, uint8_t* row, int32_t width)
+{
+    constexpr int32_t kGroup = 16;
+    int32_t x = 0;
+    for (; x + kGroup <= width; x += kGroup) {
+        __m128i even[3];
+        __m128i odd[3];
+        LoadSixteen8(row + 3 * x, even, odd);
+        HueSatEight(t, k, even[0], even[1], even[2]);
+        HueSatEight(t, k, odd[0], odd[1], odd[2]);
+        StoreSixteen8(row + 3 * x, even, odd);
+    }
+    return x;
+}
+#endif
+
 template <typename S>
 int HueSat(const StageArea& area, void* value1)
 {
@@ -138,7 +279,15 @@ int HueSat(const StageArea& area, void* value1)
     const int32_t hueOffset = HueOffset(params[hue_sat_params::kHue]);
     const int step = area.dstBytesPerPixel / static_cast<int>(sizeof(S));
     // A 16-bit sample above the significant bits counts as full scale.
-    auto channel = [shift](S s) { return std::min<int32_t>(s >> shift, 255); };
+    auto channel = [shift](S s) { return static_cast<int16_t>(std::min<int32_t>(s >> shift, 255)); };
+    // The lanes compute the lightness-0 tables (the only lightness the pipeline passes) themselves.
+    const bool lanes = PipelineSimd() && lightness == 0;
+#if VELMOR_PIPELINE_SSE2
+    const HueLanes hueLanes{_mm_set1_epi16(static_cast<int16_t>(hueOffset % 255)),
+                            _mm_set1_epi16(static_cast<int16_t>(hueOffset / 255)),
+                            _mm_set1_epi16(static_cast<int16_t>(saturation + 256))};
+#endif
+    Planes planes(area.width);
 
     HueSatTables& tables = SharedTables();
     std::lock_guard<std::mutex> guard(tables.lock);
@@ -146,9 +295,33 @@ int HueSat(const StageArea& area, void* value1)
     for (int32_t y = 0; y < area.height; ++y) {
         area.copyRowIfApart(y);
         S* row = area.dstRow<S>(y);
+#if VELMOR_PIPELINE_SSE2
+        if (lanes && sizeof(S) == 1 && step == 3) {
+            uint8_t* bytes = reinterpret_cast<uint8_t*>(row);
+            for (int32_t x = HueSatRowLanes24(tables, hueLanes, bytes, area.width); x < area.width; ++x) {
+                uint8_t* p = bytes + 3 * x;
+                const Bgr out = HueSatPixel(tables, hueOffset, p[0], p[1], p[2]);
+                p[0] = static_cast<uint8_t>(out.blue);
+                p[1] = static_cast<uint8_t>(out.green);
+                p[2] = static_cast<uint8_t>(out.red);
+            }
+            continue;
+        }
+#endif
         for (int32_t x = 0; x < area.width; ++x) {
+            const S* p = row + x * step;
+            planes.blue[x] = channel(p[0]);
+            planes.green[x] = channel(p[1]);
+            planes.red[x] = channel(p[2]);
+        }
+        int32_t x = 0;
+#if VELMOR_PIPELINE_SSE2
+        if (lanes)
+            x = HueSatRowLanes(tables, hueLanes, planes, row, area.width, step, shift);
+#endif
+        for (; x < area.width; ++x) {
             S* p = row + x * step;
-            const Bgr out = HueSatPixel(tables, hueOffset, channel(p[0]), channel(p[1]), channel(p[2]));
+            const Bgr out = HueSatPixel(tables, hueOffset, planes.blue[x], planes.green[x], planes.red[x]);
             p[0] = static_cast<S>(out.blue << shift);
             p[1] = static_cast<S>(out.green << shift);
             p[2] = static_cast<S>(out.red << shift);

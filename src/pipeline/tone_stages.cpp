@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "pipeline/per_sample.h"
+#include "pipeline/simd.h"
 #include "pipeline/stage_params.h"
 #include "pipeline/stages.h"
 
@@ -29,7 +31,53 @@ ToneCall ReadTone(void* value1)
 // Table of 8-bit samples applied to gray (1 byte) or colour (3 of 3 or 4 bytes) pixels.
 int ApplyTable8(const StageArea& area, const uint8_t* table)
 {
-    ForEachColourSample<uint8_t>(area, [table](uint8_t s) { return table[s]; });
+    if (!PipelineSimd()) {
+        ForEachColourSample<uint8_t>(area, [table](uint8_t s) { return table[s]; });
+        return 1;
+    }
+    // The fast path: SSE2 has no byte gather, but a table of all sample pairs (built once per
+    // call) maps two samples per load, and a 64-bit word takes four pairs per load and store.
+    constexpr size_t kPairs = 256 * 256;
+    std::vector<uint16_t> pairTable(kPairs);
+    // Entry = each byte of the index mapped in place, so a pair read from memory as one 16-bit
+    // word maps on either byte order.
+    for (int high = 0; high < 256; ++high) {
+        uint16_t* run = pairTable.data() + high * 256;
+        for (int low = 0; low < 256; ++low)  // a plain loop: vectorised
+            run[low] = static_cast<uint16_t>(table[low] | table[high] << 8);
+    }
+    const uint16_t* pairs = pairTable.data();
+    auto mapPair = [pairs](uint8_t* p) {
+        uint16_t v;
+        std::memcpy(&v, p, 2);
+        v = pairs[v];
+        std::memcpy(p, &v, 2);
+    };
+    const int step = area.dstBytesPerPixel;
+    for (int32_t y = 0; y < area.height; ++y) {
+        area.copyRowIfApart(y);
+        uint8_t* row = area.dstRow<uint8_t>(y);
+        if (step == 4) {
+            for (int32_t x = 0; x < area.width; ++x) {
+                mapPair(row + 4 * x);
+                row[4 * x + 2] = table[row[4 * x + 2]];  // the fourth sample stays
+            }
+        } else {
+            const int32_t count = area.width * step;
+            int32_t i = 0;
+            for (; i + 8 <= count; i += 8) {
+                uint64_t w;
+                std::memcpy(&w, row + i, 8);
+                w = uint64_t{pairs[w & 0xFFFF]} | uint64_t{pairs[(w >> 16) & 0xFFFF]} << 16 |
+                    uint64_t{pairs[(w >> 32) & 0xFFFF]} << 32 | uint64_t{pairs[w >> 48]} << 48;
+                std::memcpy(row + i, &w, 8);
+            }
+            for (; i + 1 < count; i += 2)
+                mapPair(row + i);
+            if (i < count)
+                row[i] = table[row[i]];
+        }
+    }
     return 1;
 }
 

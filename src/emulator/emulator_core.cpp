@@ -19,20 +19,7 @@ constexpr uint64_t kMicrosPerMilli = 1000;
 constexpr uint64_t kNanosPerMicro = 1000;
 
 // Command packets: byte 0 is the code.
-namespace packet {
-constexpr uint8_t kArmTransfer = 0x01;
-constexpr uint8_t kRequestFrame = 0x02;
-constexpr uint8_t kWriteSensorRegister = 0x04;
-constexpr uint8_t kInitDevice = 0x06;
-constexpr uint8_t kSetTransferLength = 0x09;
-constexpr uint8_t kSetSampleWidth = 0x0A;
-constexpr uint8_t kReadSensorRegister = 0x0C;
-constexpr uint8_t kWriteControlRegister = 0x25;
-constexpr uint8_t kReadControlRegister = 0x26;
-constexpr uint8_t kSromWrite = 0x40;
-constexpr uint8_t kSromRead = 0x41;
-constexpr uint8_t kSromChipAddress = 0x51;  // byte 1 of both ROM commands: the ROM chip answers only to it
-}  // namespace packet
+namespace packet = cmd;
 
 constexpr uint32_t kSromAddressMask = kSromBytes - 1;
 constexpr uint32_t kRawSamples = uint32_t{kSensorColumns} * kSensorRows;

@@ -4,6 +4,7 @@
 // image data exactly as the camera streams it on the image pipe.
 #include <cstdint>
 
+#include "device/device_protocol.h"
 #include "emulator/emu_config.h"
 
 namespace emu {
@@ -15,34 +16,9 @@ constexpr int kControlRegisters = 256;
 constexpr uint32_t kSromBytes = 8192;
 constexpr uint32_t kSromVariantAddress = 0x1EB0;
 
-// Sensor registers the model acts on.
-namespace reg {
-constexpr int kChipVersion = 0;
-constexpr int kRowStart = 1;
-constexpr int kColumnStart = 2;
-constexpr int kRowSize = 3;
-constexpr int kColumnSize = 4;
-constexpr int kHorizontalBlank = 5;
-constexpr int kVerticalBlank = 6;
-constexpr int kExposure = 9;
-constexpr int kTriggerControl = 30;
-constexpr int kRowAddressMode = 34;
-constexpr int kColumnAddressMode = 35;
-constexpr int kGainGreen1 = 43;
-constexpr int kGainBlue = 44;
-constexpr int kGainRed = 45;
-constexpr int kGainGreen2 = 46;
-constexpr int kGlobalGain = 53;
-}  // namespace reg
-
-// Controller registers the model acts on.
-namespace ctl {
-constexpr int kTransferLength0 = 0;  // 0..3: samples per image transfer, least significant first
-constexpr int kIoPort = 7;
-constexpr int kTriggerMode = 11;
-constexpr int kSampleWidth = 14;
-constexpr int kPixelClock = 15;
-}  // namespace ctl
+// The camera's registers, as the SDK's device layer names them.
+namespace reg = sensor;
+namespace ctl = control;
 
 // Gains and exposure at which the signal passes unchanged.
 constexpr uint32_t kNeutralExposure = 1561;

@@ -34,6 +34,18 @@ function(velmor_pixel_code target)
   target_compile_options(${target} PRIVATE $<$<NOT:$<CONFIG:Debug>>:-O3>)
 endfunction()
 
+# Sources built for AVX2; their loops run only after the run-time check of the pipeline's level.
+# The Windows stack is only 16-byte aligned, and GCC may spill 32-byte registers with aligned
+# moves there: the assembler turns every aligned vector move into an unaligned one.
+function(velmor_avx2_sources target)
+  set(options -mavx2)
+  if(VELMOR_WINDOWS)
+    list(APPEND options -Wa,-muse-unaligned-vector-move)
+  endif()
+  target_sources(${target} PRIVATE ${ARGN})
+  set_source_files_properties(${ARGN} TARGET_DIRECTORY ${target} PROPERTIES COMPILE_OPTIONS "${options}")
+endfunction()
+
 if(BUILD_TESTING)
   find_package(GTest CONFIG QUIET)
   if(NOT GTest_FOUND)

@@ -1,7 +1,9 @@
 #pragma once
-// The SSE2 loops of the stages and the switch that forces the plain scalar loops instead. The
-// scalar loops are the reference: every SSE2 loop gives the same result bit for bit, and the
-// tests compare the two on random frames. SSE2 is the x86-64 baseline, so no run-time check.
+// The vector loops of the stages and the switch that selects them. The scalar loops are the
+// reference: every vector loop gives the same result bit for bit, and the tests compare each
+// level with the scalar one on random frames. SSE2 is the x86-64 baseline, so it needs no check;
+// AVX2 loops live in their own files, built for AVX2, and run only where the processor and the
+// system support it.
 #if defined(__SSE2__) || defined(_M_X64)
 #define VELMOR_PIPELINE_SSE2 1
 #include <emmintrin.h>
@@ -9,7 +11,14 @@
 #define VELMOR_PIPELINE_SSE2 0
 #endif
 
-// On by default; tests and benchmarks turn it off to run the scalar reference loops instead of
-// the SSE2 ones and the other fast paths (pair tables).
-void SetPipelineSimd(bool on);
-bool PipelineSimd();
+enum class SimdLevel { kScalar, kSse2, kAvx2 };
+
+// The best level of this machine.
+SimdLevel SupportedSimdLevel();
+// Caps the level the stages use (default: no cap). Tests and benchmarks lower it to run the
+// scalar reference or an older vector path.
+void SetPipelineSimdLimit(SimdLevel limit);
+// The level in effect: the lower of the cap and the machine's level.
+SimdLevel PipelineSimdLevel();
+inline bool PipelineSimd() { return PipelineSimdLevel() >= SimdLevel::kSse2; }
+inline bool PipelineAvx2() { return PipelineSimdLevel() >= SimdLevel::kAvx2; }

@@ -266,6 +266,40 @@ int32_t HueSatRowLanes24(const HueSatTables& t, const HueLanes& k, uint8_t* row,
     }
     return x;
 }
+
+// 48-bit rows sixteen pixels at a time, straight from the row: the samples shifted down to 8 bits
+// (the signed pack saturates larger values at 255, as the scalar step limits them; a shift of at
+// least 1 keeps every shifted sample positive for it), the byte transpose of the 24-bit path, and
+// exact stores. Returns the first pixel left.
+int32_t HueSatRowLanes48(const HueSatTables& t, const HueLanes& k, uint16_t* row, int32_t width, int shift)
+{
+    constexpr int32_t kGroup = 16;
+    const __m128i bits = _mm_cvtsi32_si128(shift);
+    int32_t x = 0;
+    for (; x + kGroup <= width; x += kGroup) {
+        uint16_t* p = row + 3 * x;
+        __m128i bytes[3];
+        for (int i = 0; i < 3; ++i)
+            bytes[i] = _mm_packus_epi16(_mm_srl_epi16(LoadWords(p + 16 * i), bits),
+                                        _mm_srl_epi16(LoadWords(p + 16 * i + 8), bits));
+        __m128i even[3];
+        __m128i odd[3];
+        TransposeSixteen8(bytes[0], bytes[1], bytes[2], even, odd);
+        HueSatEight(t, k, even[0], even[1], even[2]);
+        HueSatEight(t, k, odd[0], odd[1], odd[2]);
+        __m128i first[3];
+        __m128i second[3];
+        for (int c = 0; c < 3; ++c) {
+            const __m128i e = _mm_sll_epi16(even[c], bits);
+            const __m128i o = _mm_sll_epi16(odd[c], bits);
+            first[c] = _mm_unpacklo_epi16(e, o);
+            second[c] = _mm_unpackhi_epi16(e, o);
+        }
+        StoreEight16Exact(p, first[0], first[1], first[2]);
+        StoreEight16Exact(p + 24, second[0], second[1], second[2]);
+    }
+    return x;
+}
 #endif
 
 template <typename S>
@@ -296,14 +330,19 @@ int HueSat(const StageArea& area, void* value1)
         area.copyRowIfApart(y);
         S* row = area.dstRow<S>(y);
 #if VELMOR_PIPELINE_SSE2
-        if (lanes && sizeof(S) == 1 && step == 3) {
-            uint8_t* bytes = reinterpret_cast<uint8_t*>(row);
-            for (int32_t x = HueSatRowLanes24(tables, hueLanes, bytes, area.width); x < area.width; ++x) {
-                uint8_t* p = bytes + 3 * x;
-                const Bgr out = HueSatPixel(tables, hueOffset, p[0], p[1], p[2]);
-                p[0] = static_cast<uint8_t>(out.blue);
-                p[1] = static_cast<uint8_t>(out.green);
-                p[2] = static_cast<uint8_t>(out.red);
+        // Three samples per pixel go straight from the row; the rest through the planes.
+        if (lanes && step == 3 && (sizeof(S) == 1 || shift >= 1)) {
+            int32_t x;
+            if constexpr (sizeof(S) == 1)
+                x = HueSatRowLanes24(tables, hueLanes, row, area.width);
+            else
+                x = HueSatRowLanes48(tables, hueLanes, row, area.width, shift);
+            for (; x < area.width; ++x) {
+                S* p = row + 3 * x;
+                const Bgr out = HueSatPixel(tables, hueOffset, channel(p[0]), channel(p[1]), channel(p[2]));
+                p[0] = static_cast<S>(out.blue << shift);
+                p[1] = static_cast<S>(out.green << shift);
+                p[2] = static_cast<S>(out.red << shift);
             }
             continue;
         }

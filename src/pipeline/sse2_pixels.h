@@ -86,13 +86,29 @@ inline void StoreEight16(uint16_t* out, __m128i blue, __m128i green, __m128i red
     }
 }
 
-// Sixteen 3-byte pixels split into planes of 16-bit lanes, even pixels (0, 2, .., 14) in
-// even[c] and odd ones in odd[c], c the sample: a byte transpose by shifts and unpacks.
-inline void LoadSixteen8(const uint8_t* p, __m128i (&even)[3], __m128i (&odd)[3])
+// Eight pixels of three 16-bit samples, exactly 48 bytes: the four 12-byte pairs joined.
+inline void StoreEight16Exact(uint16_t* out, __m128i blue, __m128i green, __m128i red)
 {
-    __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    __m128i f = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16));
-    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 32));
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i bgLow = _mm_unpacklo_epi16(blue, green);
+    const __m128i bgHigh = _mm_unpackhi_epi16(blue, green);
+    const __m128i r0Low = _mm_unpacklo_epi16(red, zero);
+    const __m128i r0High = _mm_unpackhi_epi16(red, zero);
+    const __m128i q0 = PackTwoPixels16(_mm_unpacklo_epi32(bgLow, r0Low));
+    const __m128i q1 = PackTwoPixels16(_mm_unpackhi_epi32(bgLow, r0Low));
+    const __m128i q2 = PackTwoPixels16(_mm_unpacklo_epi32(bgHigh, r0High));
+    const __m128i q3 = PackTwoPixels16(_mm_unpackhi_epi32(bgHigh, r0High));
+    __m128i* p = reinterpret_cast<__m128i*>(out);
+    _mm_storeu_si128(p, _mm_or_si128(q0, _mm_slli_si128(q1, 12)));
+    _mm_storeu_si128(p + 1, _mm_or_si128(_mm_srli_si128(q1, 4), _mm_slli_si128(q2, 8)));
+    _mm_storeu_si128(p + 2, _mm_or_si128(_mm_srli_si128(q2, 8), _mm_slli_si128(q3, 4)));
+}
+
+// Sixteen 3-byte pixels held in three vectors (48 bytes) split into planes of 16-bit lanes, even
+// pixels (0, 2, .., 14) in even[c] and odd ones in odd[c], c the sample: a byte transpose by
+// shifts and unpacks.
+inline void TransposeSixteen8(__m128i a, __m128i f, __m128i b, __m128i (&even)[3], __m128i (&odd)[3])
+{
     // Each round interleaves the halves of the previous one; three rounds sort 48 bytes by sample.
     __m128i g = _mm_srli_si128(a, 8);
     a = _mm_unpackhi_epi8(_mm_slli_si128(a, 8), f);
@@ -114,6 +130,12 @@ inline void LoadSixteen8(const uint8_t* p, __m128i (&even)[3], __m128i (&odd)[3]
     odd[0] = _mm_unpackhi_epi8(e, zero);
     odd[1] = _mm_unpacklo_epi8(d, zero);
     odd[2] = _mm_unpackhi_epi8(d, zero);
+}
+
+inline void LoadSixteen8(const uint8_t* p, __m128i (&even)[3], __m128i (&odd)[3])
+{
+    const __m128i* v = reinterpret_cast<const __m128i*>(p);
+    TransposeSixteen8(_mm_loadu_si128(v), _mm_loadu_si128(v + 1), _mm_loadu_si128(v + 2), even, odd);
 }
 
 // The inverse of LoadSixteen8: sixteen 3-byte pixels from even and odd lanes (16-bit lanes

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "pipeline/bayer_kernel.h"
+#include "pipeline/demosaic_avx2.h"
 #include "pipeline/simd.h"
 #include "pipeline/sse2_pixels.h"
 #include "pipeline/stage_area.h"
@@ -246,6 +247,8 @@ int32_t InteriorRowLanes(const S* const rows[4], S* out, int32_t width, const Ba
     return x;
 }
 
+#endif
+
 // True when every sample of the row fits the lanes' range; rows with larger ones go the scalar way.
 inline bool RowFitsLanes(const uint8_t*, int32_t) { return true; }
 inline bool RowFitsLanes(const uint16_t* row, int32_t width)
@@ -255,34 +258,59 @@ inline bool RowFitsLanes(const uint16_t* row, int32_t width)
         any |= row[x];
     return any < 1024;
 }
+
+// The vector loop of a frame: chosen once per call from the level and the gains; rows with
+// samples out of the lanes' range still go the scalar way.
+enum class RowLoop { kScalar, kSse2, kAvx2 };
+
+RowLoop FrameRowLoop(const BayerCall& call)
+{
+#if VELMOR_PIPELINE_SSE2
+    if (!PipelineSimd() || call.gainRed > kMaxLaneGain || call.gainBlue > kMaxLaneGain)
+        return RowLoop::kScalar;
+    return PipelineAvx2() ? RowLoop::kAvx2 : RowLoop::kSse2;
+#else
+    static_cast<void>(call);
+    return RowLoop::kScalar;
 #endif
+}
+
+// Output columns 2 .. width - 3 of row y from its raw rows y - 2 .. y + 1 (rowsFit: all of them
+// fit the lanes).
+template <typename S, int Step>
+void InteriorColumns(const S* const rows[4], S* out, int32_t width, const BayerCall& call, BayerLimits limits,
+                     int32_t y, RowLoop loop, bool rowsFit)
+{
+    const bool rowState = RowState(call.phase, y);
+    const bool columnState = ColumnState(call.phase, 2);
+    int32_t x = 2;
+#if VELMOR_PIPELINE_SSE2
+    if (rowsFit && loop == RowLoop::kAvx2)
+        x = DemosaicRowAvx2(rows, out, width, Step, call.gainRed, call.gainBlue, rowState, columnState);
+    else if (rowsFit && loop == RowLoop::kSse2)
+        x = InteriorRowLanes<S, Step>(rows, out, width, call, rowState, columnState);
+#else
+    static_cast<void>(loop);
+    static_cast<void>(rowsFit);
+#endif
+    // The vector loops leave x even, so its column state is the one of column 2.
+    InteriorRowAt<S, Step>(rows, out, x, width, call, limits, rowState, columnState);
+}
 
 template <typename S, int Step>
 void DemosaicInterior(const StageArea& area, const BayerCall& call, BayerLimits limits)
 {
-#if VELMOR_PIPELINE_SSE2
-    const bool lanes = PipelineSimd() && call.gainRed <= kMaxLaneGain && call.gainBlue <= kMaxLaneGain;
+    const RowLoop loop = FrameRowLoop(call);
     uint32_t rowsFit = 0;  // bit k: source row y - 2 + k fits the lanes
-    if (lanes)
+    if (loop != RowLoop::kScalar)
         for (int32_t k = 0; k < 3 && k < area.height; ++k)
             rowsFit |= uint32_t{RowFitsLanes(area.srcRow<S>(k), area.width)} << k;
-#endif
     for (int32_t y = 2; y <= area.height - 3; ++y) {
         const S* rows[4] = {area.srcRow<S>(y - 2), area.srcRow<S>(y - 1), area.srcRow<S>(y), area.srcRow<S>(y + 1)};
-        S* out = area.dstRow<S>(y);
-        const bool rowState = RowState(call.phase, y);
-        const bool columnState = ColumnState(call.phase, 2);
-        int32_t x = 2;
-#if VELMOR_PIPELINE_SSE2
-        if (lanes) {
+        if (loop != RowLoop::kScalar)
             rowsFit |= uint32_t{RowFitsLanes(rows[3], area.width)} << 3;
-            if (rowsFit == 0xF)
-                x = InteriorRowLanes<S, Step>(rows, out, area.width, call, rowState, columnState);
-            rowsFit >>= 1;
-        }
-#endif
-        // x moved by whole groups of sixteen, so its column state is the one of column 2.
-        InteriorRowAt<S, Step>(rows, out, x, area.width, call, limits, rowState, columnState);
+        InteriorColumns<S, Step>(rows, area.dstRow<S>(y), area.width, call, limits, y, loop, rowsFit == 0xF);
+        rowsFit >>= 1;
     }
 }
 
@@ -304,39 +332,37 @@ struct FoldColumn {
     int32_t operator()(int32_t c) const { return FoldInside(c, width); }
 };
 
+// Border pixels of row y: all of it in the top and bottom two rows, else the two pixels at each
+// end. Raw rows outside the frame fold inside; the columns in between need no fold and take the
+// interior loops.
 template <typename S, int Step>
-void BorderPixel(const StageArea& area, const BayerCall& call, BayerLimits limits, int32_t x, int32_t y)
+void BorderRow(const StageArea& area, const BayerCall& call, BayerLimits limits, RowLoop loop, int32_t y)
 {
+    const int32_t w = area.width;
     const S* rows[4];
     for (int k = 0; k < 4; ++k)
         rows[k] = area.srcRow<S>(FoldInside(y - 2 + k, area.height));
-    // States from the output coordinates in every band, also for odd widths and heights.
-    const Rgb rgb = BayerPixelAt(rows, x, RowState(call.phase, y), ColumnState(call.phase, x),
-                                 FoldColumn{area.width}, call.gainRed, call.gainBlue, limits);
-    StorePixel(area.dstRow<S>(y) + x * Step, rgb);
+    S* out = area.dstRow<S>(y);
+    if (y < 2 || y >= area.height - 2) {
+        bool rowsFit = loop != RowLoop::kScalar;
+        for (int k = 0; k < 4 && rowsFit; ++k)
+            rowsFit = RowFitsLanes(rows[k], w);
+        InteriorColumns<S, Step>(rows, out, w, call, limits, y, loop, rowsFit);
+    }
+    // States from the output coordinates, also for odd widths and heights.
+    const int rowState = RowState(call.phase, y);
+    for (int32_t x : {0, 1, w - 2, w - 1})
+        if (x >= 0 && x < w)
+            StorePixel(out + x * Step, BayerPixelAt(rows, x, rowState, ColumnState(call.phase, x), FoldColumn{w},
+                                                    call.gainRed, call.gainBlue, limits));
 }
 
 template <typename S, int Step>
 void DemosaicBorder(const StageArea& area, const BayerCall& call, BayerLimits limits)
 {
-    const int32_t w = area.width;
-    const int32_t h = area.height;
-    auto rowBand = [&](int32_t first) {
-        for (int32_t y = first; y < first + 2; ++y)
-            if (y >= 0 && y < h)
-                for (int32_t x = 0; x < w; ++x)
-                    BorderPixel<S, Step>(area, call, limits, x, y);
-    };
-    auto columnBand = [&](int32_t first) {
-        for (int32_t y = 0; y < h; ++y)
-            for (int32_t x = first; x < first + 2; ++x)
-                if (x >= 0 && x < w)
-                    BorderPixel<S, Step>(area, call, limits, x, y);
-    };
-    rowBand(0);
-    rowBand(h - 2);
-    columnBand(0);
-    columnBand(w - 2);
+    const RowLoop loop = FrameRowLoop(call);
+    for (int32_t y = 0; y < area.height; ++y)
+        BorderRow<S, Step>(area, call, limits, loop, y);
 }
 
 template <typename S, template <typename, int> class Pass>

@@ -1,7 +1,9 @@
 #pragma once
-// Internal helper of the per-sample stages: runs a sample function over every sample of the
-// area in place, or over samples 0, 1, 2 of each pixel when pixels have a fourth sample.
+// Internal helpers of the per-sample stages: a sample function over every sample of the area in
+// place (samples 0, 1, 2 of each pixel when pixels have a fourth sample), and byte tables applied
+// two samples per lookup.
 #include <cstdint>
+#include <cstring>
 
 #include "pipeline/stage_area.h"
 
@@ -26,4 +28,47 @@ void ForEachColourSample(const StageArea& area, Fn fn)
                 row[i] = fn(row[i]);
         }
     }
+}
+
+constexpr int kByteValues = 256;
+constexpr int kBytePairs = kByteValues * kByteValues;
+
+// Fills a table of every byte pair: the pair read from memory as one 16-bit word indexes the
+// word of its first byte mapped by `first` and its second by `second`, on either byte order.
+inline void BuildPairTable(uint16_t* pairs, const uint8_t* first, const uint8_t* second)
+{
+    const uint16_t one = 1;
+    uint8_t firstIsLow = 0;
+    std::memcpy(&firstIsLow, &one, 1);
+    const uint8_t* low = firstIsLow ? first : second;
+    const uint8_t* high = firstIsLow ? second : first;
+    for (int h = 0; h < kByteValues; ++h) {
+        uint16_t* run = pairs + h * kByteValues;
+        const int highByte = high[h] << 8;
+        for (int l = 0; l < kByteValues; ++l)  // a plain loop: vectorised
+            run[l] = static_cast<uint16_t>(low[l] | highByte);
+    }
+}
+
+// Maps `count` bytes in place: pairs (0, 1), (2, 3), .. through the pair table, four pairs per
+// 64-bit load and store, and an odd last byte through `first`. The pairs sit at even offsets
+// of each word, so the word's 16-bit parts are the pairs as memory holds them on either byte order.
+inline void MapBytePairs(uint8_t* p, int32_t count, const uint16_t* pairs, const uint8_t* first)
+{
+    int32_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        uint64_t w;
+        std::memcpy(&w, p + i, 8);
+        w = uint64_t{pairs[w & 0xFFFF]} | uint64_t{pairs[(w >> 16) & 0xFFFF]} << 16 |
+            uint64_t{pairs[(w >> 32) & 0xFFFF]} << 32 | uint64_t{pairs[w >> 48]} << 48;
+        std::memcpy(p + i, &w, 8);
+    }
+    for (; i + 1 < count; i += 2) {
+        uint16_t v;
+        std::memcpy(&v, p + i, 2);
+        v = pairs[v];
+        std::memcpy(p + i, &v, 2);
+    }
+    if (i < count)
+        p[i] = first[p[i]];
 }

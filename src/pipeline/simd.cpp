@@ -4,13 +4,16 @@
 
 namespace {
 // Read once per stage call; relaxed is enough, the cap guards no other data.
-std::atomic<SimdLevel> limit{SimdLevel::kAvx2};
+std::atomic<SimdLevel> limit{SimdLevel::kAvx512Vbmi};
 
 SimdLevel DetectLevel()
 {
 #if VELMOR_PIPELINE_SSE2 && defined(__GNUC__)
-    // The check includes the system's support for the wide registers (XGETBV).
+    // The checks include the system's support for the wide registers (XGETBV).
     __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("avx512bw") &&
+        __builtin_cpu_supports("avx512vbmi"))
+        return SimdLevel::kAvx512Vbmi;
     if (__builtin_cpu_supports("avx2"))
         return SimdLevel::kAvx2;
     return SimdLevel::kSse2;

@@ -3,7 +3,7 @@
 // reference: every vector loop gives the same result bit for bit, and the tests compare each
 // level with the scalar one on random frames. SSE2 is the x86-64 baseline, so it needs no check;
 // AVX2 loops live in their own files, built for AVX2, and run only where the processor and the
-// system support it.
+// system support it; so do the few loops that need AVX-512 with byte permutes (VBMI).
 #if defined(__SSE2__) || defined(_M_X64)
 #define VELMOR_PIPELINE_SSE2 1
 #include <emmintrin.h>
@@ -11,7 +11,7 @@
 #define VELMOR_PIPELINE_SSE2 0
 #endif
 
-enum class SimdLevel { kScalar, kSse2, kAvx2 };
+enum class SimdLevel { kScalar, kSse2, kAvx2, kAvx512Vbmi };
 
 // The best level of this machine.
 SimdLevel SupportedSimdLevel();
@@ -22,3 +22,4 @@ void SetPipelineSimdLimit(SimdLevel limit);
 SimdLevel PipelineSimdLevel();
 inline bool PipelineSimd() { return PipelineSimdLevel() >= SimdLevel::kSse2; }
 inline bool PipelineAvx2() { return PipelineSimdLevel() >= SimdLevel::kAvx2; }
+inline bool PipelineAvx512Vbmi() { return PipelineSimdLevel() >= SimdLevel::kAvx512Vbmi; }

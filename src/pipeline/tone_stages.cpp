@@ -10,10 +10,44 @@
 #include "pipeline/simd.h"
 #include "pipeline/stage_params.h"
 #include "pipeline/stages.h"
+#include "pipeline/tables_avx2.h"
 
 namespace {
 
 constexpr int kEntries8 = 256;
+constexpr size_t kSamples16 = 65536;  // every value of a 16-bit sample
+
+// A table of every 16-bit sample value applied in place, whose first `size` entries carry the
+// curve: no index limit, and four samples per 64-bit load and store (each 16-bit part of the word
+// is one whole sample on either byte order), or a vector at a time when the curve fits registers.
+void ApplyFullTable16(const StageArea& area, const uint16_t* table, int32_t size)
+{
+    const int step = area.dstBytesPerPixel / static_cast<int>(sizeof(uint16_t));
+    if (PipelineAvx512Vbmi() && size <= kVbmiWordTable) {
+        area.bringSourceIn();
+        MapWordRowsVbmi(area.dst, area.dstStride, area.height, area.width * step, table, size, step == 4);
+        return;
+    }
+    if (step == 4) {
+        ForEachColourSample<uint16_t>(area, [table](uint16_t s) { return table[s]; });
+        return;
+    }
+    for (int32_t y = 0; y < area.height; ++y) {
+        area.copyRowIfApart(y);
+        uint16_t* row = area.dstRow<uint16_t>(y);
+        const int32_t count = area.width * step;
+        int32_t i = 0;
+        for (; i + 4 <= count; i += 4) {
+            uint64_t w;
+            std::memcpy(&w, row + i, 8);
+            w = uint64_t{table[w & 0xFFFF]} | uint64_t{table[(w >> 16) & 0xFFFF]} << 16 |
+                uint64_t{table[(w >> 32) & 0xFFFF]} << 32 | uint64_t{table[w >> 48]} << 48;
+            std::memcpy(row + i, &w, 8);
+        }
+        for (; i < count; ++i)
+            row[i] = table[row[i]];
+    }
+}
 
 struct ToneCall {
     int32_t value;
@@ -35,47 +69,28 @@ int ApplyTable8(const StageArea& area, const uint8_t* table)
         ForEachColourSample<uint8_t>(area, [table](uint8_t s) { return table[s]; });
         return 1;
     }
-    // The fast path: SSE2 has no byte gather, but a table of all sample pairs (built once per
-    // call) maps two samples per load, and a 64-bit word takes four pairs per load and store.
-    constexpr size_t kPairs = 256 * 256;
-    std::vector<uint16_t> pairTable(kPairs);
-    // Entry = each byte of the index mapped in place, so a pair read from memory as one 16-bit
-    // word maps on either byte order.
-    for (int high = 0; high < 256; ++high) {
-        uint16_t* run = pairTable.data() + high * 256;
-        for (int low = 0; low < 256; ++low)  // a plain loop: vectorised
-            run[low] = static_cast<uint16_t>(table[low] | table[high] << 8);
-    }
-    const uint16_t* pairs = pairTable.data();
-    auto mapPair = [pairs](uint8_t* p) {
-        uint16_t v;
-        std::memcpy(&v, p, 2);
-        v = pairs[v];
-        std::memcpy(p, &v, 2);
-    };
     const int step = area.dstBytesPerPixel;
+    if (PipelineAvx512Vbmi()) {
+        // The table fits in four registers: a byte permute looks up a whole vector.
+        for (int32_t y = 0; y < area.height; ++y) {
+            area.copyRowIfApart(y);
+            MapBytesVbmi(area.dstRow<uint8_t>(y), area.width * step, table, table, step == 4);
+        }
+        return 1;
+    }
+    // SSE2 has no byte gather, but a table of all sample pairs (built once per call) maps two
+    // samples per load.
+    std::vector<uint16_t> pairTable(kBytePairs);
+    uint16_t* pairs = pairTable.data();
+    BuildPairTable(pairs, table, table);
     for (int32_t y = 0; y < area.height; ++y) {
         area.copyRowIfApart(y);
         uint8_t* row = area.dstRow<uint8_t>(y);
         if (step == 4) {
-            for (int32_t x = 0; x < area.width; ++x) {
-                mapPair(row + 4 * x);
-                row[4 * x + 2] = table[row[4 * x + 2]];  // the fourth sample stays
-            }
+            for (int32_t x = 0; x < area.width; ++x)
+                MapBytePairs(row + 4 * x, 3, pairs, table);  // the fourth sample stays
         } else {
-            const int32_t count = area.width * step;
-            int32_t i = 0;
-            for (; i + 8 <= count; i += 8) {
-                uint64_t w;
-                std::memcpy(&w, row + i, 8);
-                w = uint64_t{pairs[w & 0xFFFF]} | uint64_t{pairs[(w >> 16) & 0xFFFF]} << 16 |
-                    uint64_t{pairs[(w >> 32) & 0xFFFF]} << 32 | uint64_t{pairs[w >> 48]} << 48;
-                std::memcpy(row + i, &w, 8);
-            }
-            for (; i + 1 < count; i += 2)
-                mapPair(row + i);
-            if (i < count)
-                row[i] = table[row[i]];
+            MapBytePairs(row, area.width * step, pairs, table);
         }
     }
     return 1;
@@ -87,7 +102,16 @@ int ApplyTable16(const StageArea& area, const std::vector<uint16_t>& table)
 {
     const uint32_t last = static_cast<uint32_t>(table.size() - 1);
     const uint16_t* t = table.data();
-    ForEachColourSample<uint16_t>(area, [t, last](uint16_t s) { return t[std::min<uint32_t>(s, last)]; });
+    if (!PipelineSimd()) {
+        ForEachColourSample<uint16_t>(area, [t, last](uint16_t s) { return t[std::min<uint32_t>(s, last)]; });
+        return 1;
+    }
+    // The fast path indexes by the sample alone: the last entry repeated up to 65535 costs a
+    // 128 KiB fill per call, far less than a limit on every sample. (With 16 bits no sample
+    // reaches the extra entry.)
+    std::vector<uint16_t> full(kSamples16, t[last]);
+    std::copy(t, t + std::min<size_t>(table.size(), kSamples16), full.begin());
+    ApplyFullTable16(area, full.data(), static_cast<int32_t>(last));
     return 1;
 }
 
@@ -201,6 +225,20 @@ int Brightness16(const StageArea& area, void* value1)
     const ToneCall call = ReadTone(value1);
     const float factor = BrightnessFactor(call.value);
     const int32_t limit = call.size - 1;
+    if (PipelineSimd()) {
+        // Every 16-bit value in the table: the products of all of them cost less than a test
+        // on every sample.
+        // The products never fall as the sample grows: from the first that reaches the
+        // limit on, every entry is the limit.
+        std::vector<uint16_t> full(kSamples16, static_cast<uint16_t>(limit));
+        for (size_t i = 0; i < kSamples16; ++i) {
+            full[i] = static_cast<uint16_t>(Brighten(static_cast<int32_t>(i), factor, limit));
+            if (full[i] == limit)
+                break;
+        }
+        ApplyFullTable16(area, full.data(), call.size);
+        return 1;
+    }
     // The significant range from a table of the same products; samples above it are rare.
     std::vector<uint16_t> table(static_cast<size_t>(call.size));
     for (int32_t i = 0; i < call.size; ++i)

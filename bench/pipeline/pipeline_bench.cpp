@@ -117,12 +117,16 @@ void CvDemosaic16(benchmark::State& s)
         cv::demosaicing(raw.mat(CV_16UC1), out, cv::COLOR_BayerGR2BGR);
 }
 void WhiteBalance8(benchmark::State& s) { Stage(s, MeasureBayerBalance8, 8, 8, {100, 100, 100, 3}); }
+void WhiteBalance10(benchmark::State& s) { Stage(s, MeasureBayerBalance10, 16, 16, {100, 100, 100, 3}); }
+void GrayBalance8(benchmark::State& s) { Stage(s, MeasureGrayBalance, 8, 8, {3, 128, 128, 128, 128, 0, 0, 0, 0, 8}); }
+void GrayBalance10(benchmark::State& s) { Stage(s, MeasureGrayBalance, 16, 16, {3, 128, 128, 128, 128, 0, 0, 0, 0, 10}); }
 void Gamma24(benchmark::State& s) { Stage(s, GammaColor8, 24, 24, {150, 10}); }
 void Gamma48(benchmark::State& s) { Stage(s, GammaColor10, 48, 48, {150, 10}); }
 void GammaMono8Bench(benchmark::State& s) { Stage(s, GammaMono8, 8, 8, {150, 10}); }
 void Contrast24(benchmark::State& s) { Stage(s, ContrastColor8, 24, 24, {40, 10}); }
 void Brightness24(benchmark::State& s) { Stage(s, BrightnessColor8, 24, 24, {40, 10}); }
 void Brightness48(benchmark::State& s) { Stage(s, BrightnessColor10, 48, 48, {40, 10}); }
+void Contrast48(benchmark::State& s) { Stage(s, ContrastColor10, 48, 48, {40, 10}); }
 void GrayGain8(benchmark::State& s) { Stage(s, GrayGainMono8, 8, 8, {3, 140, 128, 128, 150, 0, 0, 0, 0, 8}); }
 void GrayGain10(benchmark::State& s) { Stage(s, GrayGainMono10, 16, 16, {3, 140, 128, 128, 150, 0, 0, 0, 0, 10}); }
 void GrayFromColor(benchmark::State& s) { Stage(s, GrayFromColor8, 8, 24, {}); }
@@ -206,24 +210,22 @@ void CvHlsRoundTrip48(benchmark::State& s)
 }
 void Sharpen24(benchmark::State& s) { Stage(s, SharpenColor8, 24, 24, {12, 10}); }
 void Sharpen48(benchmark::State& s) { Stage(s, SharpenColor10, 48, 48, {12, 10}); }
-void CvUnsharp24(benchmark::State& s)
+void SharpenGray8(benchmark::State& s) { Stage(s, SharpenMono8, 8, 8, {12, 10}); }
+void SharpenGray16(benchmark::State& s) { Stage(s, SharpenMono10, 16, 16, {12, 10}); }
+// Unsharp mask: a 4 x 4 box blur and the weighted difference.
+void CvUnsharp(benchmark::State& s, int bits, int type)
 {
-    Surface img(24);
+    Surface img(bits);
     cv::Mat blurred, out;
     for (auto _ : s) {
-        cv::blur(img.mat(CV_8UC3), blurred, cv::Size(4, 4));
-        cv::addWeighted(img.mat(CV_8UC3), 2.2, blurred, -1.2, 0, out);
+        cv::blur(img.mat(type), blurred, cv::Size(4, 4));
+        cv::addWeighted(img.mat(type), 2.2, blurred, -1.2, 0, out);
     }
 }
-void CvUnsharp48(benchmark::State& s)
-{
-    Surface img(48);
-    cv::Mat blurred, out;
-    for (auto _ : s) {
-        cv::blur(img.mat(CV_16UC3), blurred, cv::Size(4, 4));
-        cv::addWeighted(img.mat(CV_16UC3), 2.2, blurred, -1.2, 0, out);
-    }
-}
+void CvUnsharp24(benchmark::State& s) { CvUnsharp(s, 24, CV_8UC3); }
+void CvUnsharp48(benchmark::State& s) { CvUnsharp(s, 48, CV_16UC3); }
+void CvUnsharpGray8(benchmark::State& s) { CvUnsharp(s, 8, CV_8UC1); }
+void CvUnsharpGray16(benchmark::State& s) { CvUnsharp(s, 16, CV_16UC1); }
 void Memcpy9MiB(benchmark::State& s)
 {
     std::vector<uint8_t> a(static_cast<size_t>(kW) * kH * 3), b(a.size(), 1);
@@ -278,6 +280,9 @@ BENCHMARK(CvDemosaic8)->Unit(benchmark::kMillisecond);
 BENCHMARK(Demosaic10To48)->Unit(benchmark::kMillisecond);
 BENCHMARK(CvDemosaic16)->Unit(benchmark::kMillisecond);
 BENCHMARK(WhiteBalance8)->Unit(benchmark::kMillisecond);
+BENCHMARK(WhiteBalance10)->Unit(benchmark::kMillisecond);
+BENCHMARK(GrayBalance8)->Unit(benchmark::kMillisecond);
+BENCHMARK(GrayBalance10)->Unit(benchmark::kMillisecond);
 BENCHMARK(Gamma24)->Unit(benchmark::kMillisecond);
 BENCHMARK(Contrast24)->Unit(benchmark::kMillisecond);
 BENCHMARK(Brightness24)->Unit(benchmark::kMillisecond);
@@ -286,6 +291,7 @@ BENCHMARK(GammaMono8Bench)->Unit(benchmark::kMillisecond);
 BENCHMARK(CvLutMono8)->Unit(benchmark::kMillisecond);
 BENCHMARK(Gamma48)->Unit(benchmark::kMillisecond);
 BENCHMARK(Brightness48)->Unit(benchmark::kMillisecond);
+BENCHMARK(Contrast48)->Unit(benchmark::kMillisecond);
 BENCHMARK(Table1024Loop48)->Unit(benchmark::kMillisecond);
 BENCHMARK(GrayGain8)->Unit(benchmark::kMillisecond);
 BENCHMARK(GrayGain10)->Unit(benchmark::kMillisecond);
@@ -298,8 +304,12 @@ BENCHMARK(CvHlsRoundTrip)->Unit(benchmark::kMillisecond);
 BENCHMARK(CvHlsRoundTrip48)->Unit(benchmark::kMillisecond);
 BENCHMARK(Sharpen24)->Unit(benchmark::kMillisecond);
 BENCHMARK(Sharpen48)->Unit(benchmark::kMillisecond);
+BENCHMARK(SharpenGray8)->Unit(benchmark::kMillisecond);
+BENCHMARK(SharpenGray16)->Unit(benchmark::kMillisecond);
 BENCHMARK(CvUnsharp24)->Unit(benchmark::kMillisecond);
 BENCHMARK(CvUnsharp48)->Unit(benchmark::kMillisecond);
+BENCHMARK(CvUnsharpGray8)->Unit(benchmark::kMillisecond);
+BENCHMARK(CvUnsharpGray16)->Unit(benchmark::kMillisecond);
 BENCHMARK(Memcpy9MiB)->Unit(benchmark::kMillisecond);
 BENCHMARK(WholeFrame)->ArgsProduct({{0, 1, 2, 3, 4, 5}, {0, 1}})->Unit(benchmark::kMillisecond);
 

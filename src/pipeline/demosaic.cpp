@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "pipeline/bayer_kernel.h"
+#include "pipeline/bayer_rows.h"
 #include "pipeline/demosaic_avx2.h"
 #include "pipeline/simd.h"
 #include "pipeline/sse2_pixels.h"
@@ -144,35 +145,6 @@ inline EvenOdd LoadEvenOdd(const uint16_t* p)  // samples of at most 10 bits: th
 inline __m128i Times3(__m128i v) { return _mm_add_epi16(v, _mm_slli_epi16(v, 1)); }
 // Three times the sample plus its vertical partner: the column part of the 9/3/3/1 weights.
 inline __m128i Vertical(__m128i row, __m128i partner) { return _mm_add_epi16(Times3(row), partner); }
-
-// The rows of output row y, chosen once per row from its row state and the column state at x.
-template <typename S>
-struct LaneRows {
-    const S* evenColour;  // the colour (red or blue) in even columns, and its vertical partner row
-    const S* evenPartner;
-    const S* oddColour;
-    const S* oddPartner;
-    const S* greenEven;   // greens: even lanes green = greenEven[x] + greenOdd[x - 1], odd lanes + greenOdd[x + 1]
-    const S* greenOdd;
-    bool redEven;         // red is the even-column colour
-};
-
-template <typename S>
-LaneRows<S> MakeLaneRows(const S* const rows[4], bool rowState, bool columnState)
-{
-    // Red sits in row state 1 (rows y, y - 2 as partner) or 0 (rows y - 1, y + 1), in columns of
-    // column state 0; blue in the other rows and columns.
-    const S* red = rowState ? rows[2] : rows[1];
-    const S* redPartner = rowState ? rows[0] : rows[3];
-    const S* blue = rowState ? rows[1] : rows[2];
-    const S* bluePartner = rowState ? rows[3] : rows[0];
-    const bool redEven = !columnState;
-    const bool greenHere = rowState == columnState;  // green at (x, y) itself
-    return LaneRows<S>{redEven ? red : blue,       redEven ? redPartner : bluePartner,
-                       redEven ? blue : red,       redEven ? bluePartner : redPartner,
-                       greenHere ? rows[2] : rows[1], greenHere ? rows[1] : rows[2],
-                       redEven};
-}
 
 struct LanePair {
     __m128i even;

@@ -4,8 +4,10 @@
 // This file is built for AVX2 and runs only after the run-time check, so it shares no inline
 // function or template with other files (one emitted here with AVX2 instructions could be
 // picked by the linker for callers without the check): every helper stays in the anonymous
-// namespace, and the row selection below repeats the SSE2 loop's.
+// namespace, and the row selection of bayer_rows.h has internal linkage.
 #include "pipeline/demosaic_avx2.h"
+
+#include "pipeline/bayer_rows.h"
 
 #include <immintrin.h>
 
@@ -19,33 +21,6 @@ constexpr int kOddWords = 0xAA;  // blend mask of the odd 16-bit lanes of each 1
 #define VELMOR_VECTORS_INLINE [[gnu::always_inline]] inline
 
 __m256i Load(const void* p) { return _mm256_loadu_si256(static_cast<const __m256i*>(p)); }
-
-// The rows of output row y, from its row state and the column state of the (even) columns.
-template <typename S>
-struct LaneRows {
-    const S* evenColour;  // the colour (red or blue) in even columns, and its vertical partner row
-    const S* evenPartner;
-    const S* oddColour;
-    const S* oddPartner;
-    const S* greenEven;   // green of the even columns (its partner on the left or right in greenOdd)
-    const S* greenOdd;
-};
-
-template <typename S>
-LaneRows<S> MakeLaneRows(const S* const rows[4], bool rowState, bool columnState)
-{
-    // Red sits in row state 1 (rows y, y - 2 as partner) or 0 (rows y - 1, y + 1), in columns of
-    // column state 0; blue in the other rows and columns.
-    const S* red = rowState ? rows[2] : rows[1];
-    const S* redPartner = rowState ? rows[0] : rows[3];
-    const S* blue = rowState ? rows[1] : rows[2];
-    const S* bluePartner = rowState ? rows[3] : rows[0];
-    const bool redEven = !columnState;
-    const bool greenHere = rowState == columnState;  // green at (x, y) itself
-    return LaneRows<S>{redEven ? red : blue,       redEven ? redPartner : bluePartner,
-                       redEven ? blue : red,       redEven ? bluePartner : redPartner,
-                       greenHere ? rows[2] : rows[1], greenHere ? rows[1] : rows[2]};
-}
 
 // Red and blue sums of output pixels x + 2k ("even") and x + 2k + 1 ("odd") in 16-bit lanes.
 struct LanePair {

@@ -50,6 +50,13 @@ inline void BuildPairTable(uint16_t* pairs, const uint8_t* first, const uint8_t*
     }
 }
 
+// The four 16-bit parts of a 64-bit word, each through a table of 65536 entries.
+inline uint64_t MapFourWords(uint64_t w, const uint16_t* table)
+{
+    return uint64_t{table[w & 0xFFFF]} | uint64_t{table[(w >> 16) & 0xFFFF]} << 16 |
+           uint64_t{table[(w >> 32) & 0xFFFF]} << 32 | uint64_t{table[w >> 48]} << 48;
+}
+
 // Maps `count` bytes in place: pairs (0, 1), (2, 3), .. through the pair table, four pairs per
 // 64-bit load and store, and an odd last byte through `first`. The pairs sit at even offsets
 // of each word, so the word's 16-bit parts are the pairs as memory holds them on either byte order.
@@ -59,8 +66,7 @@ inline void MapBytePairs(uint8_t* p, int32_t count, const uint16_t* pairs, const
     for (; i + 8 <= count; i += 8) {
         uint64_t w;
         std::memcpy(&w, p + i, 8);
-        w = uint64_t{pairs[w & 0xFFFF]} | uint64_t{pairs[(w >> 16) & 0xFFFF]} << 16 |
-            uint64_t{pairs[(w >> 32) & 0xFFFF]} << 32 | uint64_t{pairs[w >> 48]} << 48;
+        w = MapFourWords(w, pairs);
         std::memcpy(p + i, &w, 8);
     }
     for (; i + 1 < count; i += 2) {

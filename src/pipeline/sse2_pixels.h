@@ -65,17 +65,26 @@ inline void StoreEight8(uint8_t* out, __m128i blue, __m128i green, __m128i red)
     }
 }
 
-// Eight pixels of 16-bit samples. With Step 3 the stores run 4 bytes past the eighth pixel.
-template <int Step>
-inline void StoreEight16(uint16_t* out, __m128i blue, __m128i green, __m128i red)
+// Eight pixels of 16-bit samples as four vectors of two (blue, green, red, 0) pixels each.
+inline void PixelPairs16(__m128i blue, __m128i green, __m128i red, __m128i (&pairs)[4])
 {
     const __m128i zero = _mm_setzero_si128();
     const __m128i bgLow = _mm_unpacklo_epi16(blue, green);
     const __m128i bgHigh = _mm_unpackhi_epi16(blue, green);
     const __m128i r0Low = _mm_unpacklo_epi16(red, zero);
     const __m128i r0High = _mm_unpackhi_epi16(red, zero);
-    const __m128i pairs[4] = {_mm_unpacklo_epi32(bgLow, r0Low), _mm_unpackhi_epi32(bgLow, r0Low),
-                              _mm_unpacklo_epi32(bgHigh, r0High), _mm_unpackhi_epi32(bgHigh, r0High)};
+    pairs[0] = _mm_unpacklo_epi32(bgLow, r0Low);
+    pairs[1] = _mm_unpackhi_epi32(bgLow, r0Low);
+    pairs[2] = _mm_unpacklo_epi32(bgHigh, r0High);
+    pairs[3] = _mm_unpackhi_epi32(bgHigh, r0High);
+}
+
+// Eight pixels of 16-bit samples. With Step 3 the stores run 4 bytes past the eighth pixel.
+template <int Step>
+inline void StoreEight16(uint16_t* out, __m128i blue, __m128i green, __m128i red)
+{
+    __m128i pairs[4];
+    PixelPairs16(blue, green, red, pairs);
     if constexpr (Step == 4) {
         const __m128i bgr = _mm_set1_epi64x(0x0000FFFFFFFFFFFFll);
         for (int i = 0; i < 4; ++i)
@@ -89,15 +98,12 @@ inline void StoreEight16(uint16_t* out, __m128i blue, __m128i green, __m128i red
 // Eight pixels of three 16-bit samples, exactly 48 bytes: the four 12-byte pairs joined.
 inline void StoreEight16Exact(uint16_t* out, __m128i blue, __m128i green, __m128i red)
 {
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i bgLow = _mm_unpacklo_epi16(blue, green);
-    const __m128i bgHigh = _mm_unpackhi_epi16(blue, green);
-    const __m128i r0Low = _mm_unpacklo_epi16(red, zero);
-    const __m128i r0High = _mm_unpackhi_epi16(red, zero);
-    const __m128i q0 = PackTwoPixels16(_mm_unpacklo_epi32(bgLow, r0Low));
-    const __m128i q1 = PackTwoPixels16(_mm_unpackhi_epi32(bgLow, r0Low));
-    const __m128i q2 = PackTwoPixels16(_mm_unpacklo_epi32(bgHigh, r0High));
-    const __m128i q3 = PackTwoPixels16(_mm_unpackhi_epi32(bgHigh, r0High));
+    __m128i pairs[4];
+    PixelPairs16(blue, green, red, pairs);
+    const __m128i q0 = PackTwoPixels16(pairs[0]);
+    const __m128i q1 = PackTwoPixels16(pairs[1]);
+    const __m128i q2 = PackTwoPixels16(pairs[2]);
+    const __m128i q3 = PackTwoPixels16(pairs[3]);
     __m128i* p = reinterpret_cast<__m128i*>(out);
     _mm_storeu_si128(p, _mm_or_si128(q0, _mm_slli_si128(q1, 12)));
     _mm_storeu_si128(p + 1, _mm_or_si128(_mm_srli_si128(q1, 4), _mm_slli_si128(q2, 8)));

@@ -40,8 +40,7 @@ void ApplyFullTable16(const StageArea& area, const uint16_t* table, int32_t size
         for (; i + 4 <= count; i += 4) {
             uint64_t w;
             std::memcpy(&w, row + i, 8);
-            w = uint64_t{table[w & 0xFFFF]} | uint64_t{table[(w >> 16) & 0xFFFF]} << 16 |
-                uint64_t{table[(w >> 32) & 0xFFFF]} << 32 | uint64_t{table[w >> 48]} << 48;
+            w = MapFourWords(w, table);
             std::memcpy(row + i, &w, 8);
         }
         for (; i < count; ++i)

@@ -1,9 +1,12 @@
 // Pipeline stages and whole frames at the sensor's 2048 x 1536, one thread, next to OpenCV.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include <opencv2/core.hpp>
@@ -11,6 +14,7 @@
 
 #include "imaging/surface_transfer.h"
 #include "pipeline/process_frame.h"
+#include "pipeline/simd.h"
 #include "pipeline/stages.h"
 
 namespace {
@@ -314,9 +318,39 @@ BENCHMARK(Memcpy9MiB)->Unit(benchmark::kMillisecond);
 BENCHMARK(WholeFrame)->ArgsProduct({{0, 1, 2, 3, 4, 5}, {0, 1}})->Unit(benchmark::kMillisecond);
 
 // OpenCV would spread its peers over every core; ours run on one thread, so theirs do too.
+// --level=scalar|sse2|avx2 caps the pipeline's vector level, to see what machines without the
+// wider units get; the default is the best this machine has.
+static bool CapLevel(int& argc, char** argv)
+{
+    constexpr const char kFlag[] = "--level=";
+    const std::pair<const char*, SimdLevel> names[] = {
+        {"scalar", SimdLevel::kScalar}, {"sse2", SimdLevel::kSse2}, {"avx2", SimdLevel::kAvx2}};
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], kFlag, sizeof(kFlag) - 1) != 0)
+            continue;
+        const char* name = argv[i] + sizeof(kFlag) - 1;
+        bool known = false;
+        for (const auto& [text, level] : names)
+            if (std::strcmp(name, text) == 0) {
+                SetPipelineSimdLimit(level);
+                known = true;
+            }
+        if (!known)
+            return false;
+        std::copy(argv + i + 1, argv + argc, argv + i);  // hide it from the benchmark library
+        --argc;
+        --i;
+    }
+    return true;
+}
+
 int main(int argc, char** argv)
 {
     cv::setNumThreads(1);
+    if (!CapLevel(argc, argv)) {
+        std::fprintf(stderr, "--level takes scalar, sse2 or avx2\n");
+        return 1;
+    }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

@@ -97,6 +97,45 @@ TEST(GrayBalance, GainsFromSiteMeans)
     EXPECT_EQ(kept[kGainB], 110);
 }
 
+// Site means of usable samples (nonzero, below saturation) on random frames of odd sizes, with
+// many zeros, saturated samples and 16-bit samples above the significant bits.
+TEST(GrayBalance, MatchesReferenceOnRandomFrames)
+{
+    std::mt19937 rng(11);
+    for (int32_t bits : {8, 10, 12})
+        for (auto [w, h] : TestSizes())
+            for (int phase = 0; phase < 4; ++phase) {
+                const int32_t saturation = (1 << bits) - 1;
+                TestSurface raw(w, h, bits == 8 ? 8 : 16);
+                uint64_t sum[kCount] = {};
+                uint64_t count[kCount] = {};
+                for (int32_t y = 0; y < h; ++y)
+                    for (int32_t x = 0; x < w; ++x) {
+                        const uint32_t pick = rng() % 8;
+                        const int32_t s = pick == 0 ? 0 : pick == 1 ? saturation
+                                        : pick == 2 && bits != 8 ? 60000 : static_cast<int32_t>(rng() % saturation);
+                        raw.set(x, y, 0, s);
+                        const int site = SiteGainIndex(phase, x, y);
+                        sum[site] += s < saturation ? s : 0;
+                        count[site] += s != 0 && s < saturation;
+                    }
+                int32_t params[kCount] = {phase, 1, 2, 3, 4, 0, 0, 0, 0, bits};
+                int32_t expected[kCount];
+                std::copy(params, params + kCount, expected);
+                double mean[kCount] = {};
+                const int sites[4] = {kGainR, kGainG1, kGainG2, kGainB};
+                const bool all = std::all_of(sites, sites + 4, [&](int i) { return count[i] != 0; });
+                for (int i : sites)
+                    mean[i] = all ? static_cast<double>(sum[i]) / static_cast<double>(count[i]) : 0;
+                const double brightest = std::max({mean[kGainR], mean[kGainG1], mean[kGainG2], mean[kGainB]});
+                for (int i : sites)
+                    if (all)
+                        expected[i] = static_cast<int32_t>(brightest / mean[i] * 128);
+                RunStage(raw, MeasureGrayBalance, raw, params);
+                ASSERT_TRUE(std::equal(params, params + kCount, expected)) << w << "x" << h << " " << bits;
+            }
+}
+
 TEST(GrayFromColor, LuminanceOfEachPixel)
 {
     std::mt19937 rng(3);

@@ -301,22 +301,42 @@ int32_t HueSatRowLanes48(const HueSatTables& t, const HueLanes& k, uint16_t* row
     return x;
 }
 
-// 64-bit rows eight pixels at a time, straight from the row: the samples regrouped by channel
-// and shifted down to 8 bits (limited to 255; a shift of at least 1 keeps them positive for the
-// signed minimum), and stored back keeping each fourth sample. Returns the first pixel left.
-int32_t HueSatRowLanes64(const HueSatTables& t, const HueLanes& k, uint16_t* row, int32_t width, int shift)
+// Eight pixels of four samples as 16-bit lanes, two pixels per vector.
+struct FourSampleWords {
+    __m128i v[4];
+};
+inline FourSampleWords LoadFourSamplePixels(const uint8_t* p)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16));
+    return FourSampleWords{{_mm_unpacklo_epi8(a, zero), _mm_unpackhi_epi8(a, zero), _mm_unpacklo_epi8(b, zero),
+                            _mm_unpackhi_epi8(b, zero)}};
+}
+inline FourSampleWords LoadFourSamplePixels(const uint16_t* p)
+{
+    return FourSampleWords{{LoadWords(p), LoadWords(p + 8), LoadWords(p + 16), LoadWords(p + 24)}};
+}
+
+// 32- and 64-bit rows eight pixels at a time, straight from the row: the samples regrouped by
+// channel and shifted down to 8 bits (limited to 255; for 16-bit samples a shift of at least 1
+// keeps them positive for the signed minimum), and stored back keeping each fourth sample.
+// Returns the first pixel left.
+template <typename S>
+int32_t HueSatRowLanes4(const HueSatTables& t, const HueLanes& k, S* row, int32_t width, int shift)
 {
     constexpr int32_t kGroup = 8;
     const __m128i bits = _mm_cvtsi32_si128(shift);
     const __m128i top = _mm_set1_epi16(255);
     int32_t x = 0;
     for (; x + kGroup <= width; x += kGroup) {
-        uint16_t* p = row + 4 * x;
-        // Two pixels per vector; two rounds of unpacks give four samples of a channel together.
-        const __m128i t0 = _mm_unpacklo_epi16(LoadWords(p), LoadWords(p + 8));
-        const __m128i t1 = _mm_unpackhi_epi16(LoadWords(p), LoadWords(p + 8));
-        const __m128i t2 = _mm_unpacklo_epi16(LoadWords(p + 16), LoadWords(p + 24));
-        const __m128i t3 = _mm_unpackhi_epi16(LoadWords(p + 16), LoadWords(p + 24));
+        S* p = row + 4 * x;
+        // Two rounds of unpacks give four samples of a channel together.
+        const FourSampleWords in = LoadFourSamplePixels(p);
+        const __m128i t0 = _mm_unpacklo_epi16(in.v[0], in.v[1]);
+        const __m128i t1 = _mm_unpackhi_epi16(in.v[0], in.v[1]);
+        const __m128i t2 = _mm_unpacklo_epi16(in.v[2], in.v[3]);
+        const __m128i t3 = _mm_unpackhi_epi16(in.v[2], in.v[3]);
         const __m128i bg0 = _mm_unpacklo_epi16(t0, t1);  // blue 0-3, green 0-3
         const __m128i ra0 = _mm_unpackhi_epi16(t0, t1);  // red 0-3, fourth 0-3
         const __m128i bg4 = _mm_unpacklo_epi16(t2, t3);
@@ -326,7 +346,10 @@ int32_t HueSatRowLanes64(const HueSatTables& t, const HueLanes& k, uint16_t* row
         __m128i green = channel(_mm_unpackhi_epi64(bg0, bg4));
         __m128i red = channel(_mm_unpacklo_epi64(ra0, ra4));
         HueSatEight(t, k, blue, green, red);
-        StoreEight16<4>(p, _mm_sll_epi16(blue, bits), _mm_sll_epi16(green, bits), _mm_sll_epi16(red, bits));
+        if constexpr (sizeof(S) == 1)
+            StoreEight8<4>(p, blue, green, red);
+        else
+            StoreEight16<4>(p, _mm_sll_epi16(blue, bits), _mm_sll_epi16(green, bits), _mm_sll_epi16(red, bits));
     }
     return x;
 }
@@ -360,15 +383,15 @@ int HueSat(const StageArea& area, void* value1)
         area.copyRowIfApart(y);
         S* row = area.dstRow<S>(y);
 #if VELMOR_PIPELINE_SSE2
-        // Rows go straight through the lanes, except 32-bit ones and 16-bit samples of 8 bits,
-        // which take the planes.
-        if (lanes && (sizeof(S) == 1 ? step == 3 : shift >= 1)) {
+        // Rows go straight through the lanes, except 16-bit samples of 8 bits, which take the planes.
+        if (lanes && (sizeof(S) == 1 || shift >= 1)) {
             int32_t x;
-            if constexpr (sizeof(S) == 1)
+            if (step == 4)
+                x = HueSatRowLanes4(tables, hueLanes, row, area.width, shift);
+            else if constexpr (sizeof(S) == 1)
                 x = HueSatRowLanes24(tables, hueLanes, row, area.width);
             else
-                x = step == 3 ? HueSatRowLanes48(tables, hueLanes, row, area.width, shift)
-                              : HueSatRowLanes64(tables, hueLanes, row, area.width, shift);
+                x = HueSatRowLanes48(tables, hueLanes, row, area.width, shift);
             for (; x < area.width; ++x) {
                 S* p = row + step * x;
                 const Bgr out = HueSatPixel(tables, hueOffset, channel(p[0]), channel(p[1]), channel(p[2]));

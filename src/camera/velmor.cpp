@@ -116,10 +116,8 @@ void CVelmor::ApplyAnalogSettings()
 
 int CVelmor::SetDeviceNumber(int index)
 {
-    if (!device) {
-        Raise(kErrorState);
+    if (!HasDevice())
         return 0;
-    }
     SaveSettings();
     if (!device->IsDevicePresent(index) || device->InitializeModel(index) != 0) {
         Raise(kErrorDeviceBusy);
@@ -168,10 +166,8 @@ int CVelmor::Close()
 
 int CVelmor::StopPreview()
 {
-    if (!device) {
-        Raise(kErrorState);
+    if (!HasDevice())
         return 0;
-    }
     running = 0;
     if (acqState != 0) {
         acqState = 0;

@@ -106,6 +106,19 @@ public:
     void Raise(int32_t code);
     // Posts the code without queueing it, also to a null window (the calling thread's queue).
     void PostOnly(int32_t code) const { PostError(notifyWindow, code); }
+    // Whether the device object exists; when not, the state error is raised, or only posted.
+    bool HasDevice()
+    {
+        if (!device)
+            Raise(kErrorState);
+        return device != nullptr;
+    }
+    bool HasDevicePostOnly() const
+    {
+        if (!device)
+            PostOnly(kErrorState);
+        return device != nullptr;
+    }
 
     // References held by the registry and by exports in progress; the last one destroys the object,
     // so an export running on one thread never sees the object freed by Velmor_Release on another.

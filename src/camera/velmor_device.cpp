@@ -12,10 +12,8 @@ constexpr int kNoDeviceObject = -1;  // a device-name result of our own: no devi
 
 int CVelmor::EnumDevice(char* entries)
 {
-    if (!device) {
-        Raise(kErrorState);
+    if (!HasDevice())
         return 0;
-    }
     if (!entries) {
         Raise(kErrorArgument);
         return 0;
@@ -25,10 +23,8 @@ int CVelmor::EnumDevice(char* entries)
 
 int CVelmor::EnumDeviceW(wchar_t* entries)
 {
-    if (!device) {
-        Raise(kErrorState);
+    if (!HasDevice())
         return 0;
-    }
     if (!entries) {
         Raise(kErrorArgument);
         return 0;
@@ -62,10 +58,8 @@ int CVelmor::ReadRegister(int reg, int* ok)
 {
     if (ok)
         *ok = 0;
-    if (!device) {
-        Raise(kErrorState);
+    if (!HasDevice())
         return 0;
-    }
     uint16_t value = 0;
     if (!device->ReadSensorRegister(reg, &value)) {
         Raise(kErrorRegister);
@@ -78,10 +72,8 @@ int CVelmor::ReadRegister(int reg, int* ok)
 
 int CVelmor::WriteRegister(int reg, int value)
 {
-    if (!device) {
-        Raise(kErrorState);
+    if (!HasDevice())
         return 0;
-    }
     if (!device->WriteSensorRegister(reg, value)) {
         Raise(kErrorRegister);
         return 0;
@@ -114,19 +106,15 @@ int CVelmor::WriteSromID(int address, int value)
 
 int CVelmor::SetIOPort(int value)
 {
-    if (!device) {
-        PostOnly(kErrorState);
+    if (!HasDevicePostOnly())
         return 0;
-    }
     return device->WriteControlRegister(kIoPortRegister, value);
 }
 
 int CVelmor::GetIOPort(BYTE* value)
 {
-    if (!device) {
-        PostOnly(kErrorState);
+    if (!HasDevicePostOnly())
         return 0;
-    }
     if (!value) {
         PostOnly(kErrorArgument);
         return 0;

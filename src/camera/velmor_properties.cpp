@@ -75,10 +75,8 @@ const ColorGain* ColorGainOf(int number)
 
 int CVelmor::SetFilterValue(int number, int value)
 {
-    if (!device) {
-        Raise(kErrorState);
+    if (!HasDevice())
         return 0;
-    }
     if (const FilterRange* range = StoredFilter(number)) {
         if (value < range->low || value > range->high) {
             Raise(kErrorArgument);
@@ -194,10 +192,8 @@ int CVelmor::GetRealExposureTime(int* ok)
 
 int CVelmor::SetRealExposureTime(int microseconds)
 {
-    if (!device) {
-        Raise(kErrorState);
+    if (!HasDevice())
         return 0;
-    }
     ComputeExposureTiming();
     const double lines = (microseconds / 1000.0) / (lineClocks * clockPeriod);
     // Out-of-range times are refused before the conversion to an integer could overflow.
@@ -213,10 +209,8 @@ int CVelmor::SetRealExposureTime(int microseconds)
 
 int CVelmor::SetMirrorH(int flag)
 {
-    if (!device) {
-        Raise(kErrorState);
+    if (!HasDevice())
         return 0;
-    }
     analog.mirrorH = flag != 0 ? 1 : 0;
     device->SetMirrorH(analog.mirrorH);
     return 1;
@@ -224,19 +218,15 @@ int CVelmor::SetMirrorH(int flag)
 
 int CVelmor::GetMirrorH()
 {
-    if (!device) {
-        Raise(kErrorState);
+    if (!HasDevice())
         return 0;
-    }
     return analog.mirrorH;
 }
 
 int CVelmor::SetMirrorV(int flag)
 {
-    if (!device) {
-        PostOnly(kErrorState);
+    if (!HasDevicePostOnly())
         return 0;
-    }
     analog.mirrorV = flag != 0 ? 1 : 0;
     device->SetMirrorV(analog.mirrorV);
     return 1;
@@ -244,10 +234,8 @@ int CVelmor::SetMirrorV(int flag)
 
 int CVelmor::GetMirrorV()
 {
-    if (!device) {
-        PostOnly(kErrorState);
+    if (!HasDevicePostOnly())
         return 0;
-    }
     return analog.mirrorV;
 }
 
@@ -267,10 +255,8 @@ int CVelmor::GetHalfClock(int* ok)
 
 int CVelmor::SetCaptureWindowEx(int hTotal, int hStart, int hEffective, int vTotal, int vStart, int vEffective)
 {
-    if (!device) {
-        Raise(kErrorState);
+    if (!HasDevice())
         return 0;
-    }
     region.totalWidth = hTotal;
     region.left = hStart;
     region.width = hEffective;
@@ -288,10 +274,8 @@ int CVelmor::SetCaptureWindowEx(int hTotal, int hStart, int hEffective, int vTot
 
 int CVelmor::SetCaptureWindow(int width, int height)
 {
-    if (!device) {
-        Raise(kErrorState);
+    if (!HasDevice())
         return 0;
-    }
     std::vector<CaptureRegion> presets;
     if (!settings::ReadWindowPresets(device->GetDeviceNumber(), presets)) {
         Raise(kErrorWindow);
@@ -319,10 +303,8 @@ int CVelmor::SetCaptureWindow(int width, int height)
 int CVelmor::GetCameraInfo(VELMOR_CAMERA_INFO* info)
 {
     constexpr int kInfoBytes = sizeof(VELMOR_CAMERA_INFO);
-    if (!device) {
-        Raise(kErrorState);
+    if (!HasDevice())
         return 0;
-    }
     if (!info) {
         Raise(kErrorArgument);
         return 0;

@@ -4,7 +4,6 @@
 #include <climits>
 #include <cstdint>
 #include <mutex>
-#include <vector>
 
 #include "pipeline/simd.h"
 #include "pipeline/sse2_pixels.h"
@@ -138,14 +137,6 @@ inline Bgr HueSatPixel(const HueSatTables& t, int32_t hueOffset, int32_t blue, i
     return Bgr{packed & 0xFF, (packed >> 8) & 0xFF, (packed >> 16) & 0xFF};
 }
 
-// The pixel rows in planes of 8-bit channel values, so that eight pixels load as one vector each.
-struct Planes {
-    std::vector<int16_t> blue, green, red;
-    explicit Planes(int32_t width)
-        : blue(static_cast<size_t>(width) + kPad), green(blue.size()), red(blue.size()) {}
-    static constexpr int32_t kPad = 8;  // a full group of lanes may read past the last pixel
-};
-
 #if VELMOR_PIPELINE_SSE2
 // The per-pixel step of HueSatPixel on eight pixels, for lightness 0 (new lightness = max + min,
 // limit = the smaller of it and 511 - it). The packed sums of the scalar step never carry from one
@@ -217,41 +208,14 @@ inline void HueSatEight(const HueSatTables& t, const HueLanes& k, __m128i& blue,
     blue = ChannelFromRow(Mod6(_mm_add_epi16(row, _mm_set1_epi16(2))), newMin, w, partial);
 }
 
-inline void StoreEight(uint8_t* out, int step, __m128i b, __m128i g, __m128i r)
+// Samples shifted down to 8 bits and limited to 255 (unsigned: any 16-bit sample, any shift).
+inline __m128i EightBitChannel(__m128i samples, __m128i shift)
 {
-    step == 4 ? StoreEight8<4>(out, b, g, r) : StoreEight8<3>(out, b, g, r);
-}
-inline void StoreEight(uint16_t* out, int step, __m128i b, __m128i g, __m128i r)
-{
-    step == 4 ? StoreEight16<4>(out, b, g, r) : StoreEight16<3>(out, b, g, r);
+    const __m128i v = _mm_srl_epi16(samples, shift);
+    return _mm_sub_epi16(v, _mm_subs_epu16(v, _mm_set1_epi16(255)));
 }
 
-// Eight pixels at a time from the planes into the row while the stores' overrun (up to two
-// pixels) lands on pixels already read into the planes; returns the first pixel left.
-template <typename S>
-int32_t HueSatRowLanes(const HueSatTables& t, const HueLanes& k, const Planes& planes, S* row, int32_t width,
-                       int step, int shift)
-{
-    constexpr int32_t kLanes = 8;
-    constexpr int32_t kOverrun = 2;
-    const __m128i outShift = _mm_cvtsi32_si128(shift);
-    auto load = [](const std::vector<int16_t>& plane, int32_t x) {
-        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(plane.data() + x));
-    };
-    int32_t x = 0;
-    for (; x + kLanes + kOverrun <= width; x += kLanes) {
-        __m128i blue = load(planes.blue, x);
-        __m128i green = load(planes.green, x);
-        __m128i red = load(planes.red, x);
-        HueSatEight(t, k, blue, green, red);
-        StoreEight(row + x * step, step, _mm_sll_epi16(blue, outShift), _mm_sll_epi16(green, outShift),
-                   _mm_sll_epi16(red, outShift));
-    }
-    return x;
-}
-
-// 24-bit rows, the common case, straight from the row sixteen pixels at a time (no planes):
-// each group is read whole before it is written, and written exactly. Returns the first pixel left.
+// 24-bit rows, the common case, sixteen pixels at a time: each group is read whole before it is written, and written exactly. Returns the first pixel left.
 int32_t HueSatRowLanes24(const HueSatTables& t, const HueLanes& k, uint8_t* row, int32_t width)
 {
     constexpr int32_t kGroup = 16;
@@ -267,10 +231,8 @@ int32_t HueSatRowLanes24(const HueSatTables& t, const HueLanes& k, uint8_t* row,
     return x;
 }
 
-// 48-bit rows sixteen pixels at a time, straight from the row: the samples shifted down to 8 bits
-// (the signed pack saturates larger values at 255, as the scalar step limits them; a shift of at
-// least 1 keeps every shifted sample positive for it), the byte transpose of the 24-bit path, and
-// exact stores. Returns the first pixel left.
+// 48-bit rows sixteen pixels at a time: the samples down to 8-bit channels, the byte transpose
+// of the 24-bit path, and exact stores. Returns the first pixel left.
 int32_t HueSatRowLanes48(const HueSatTables& t, const HueLanes& k, uint16_t* row, int32_t width, int shift)
 {
     constexpr int32_t kGroup = 16;
@@ -280,8 +242,8 @@ int32_t HueSatRowLanes48(const HueSatTables& t, const HueLanes& k, uint16_t* row
         uint16_t* p = row + 3 * x;
         __m128i bytes[3];
         for (int i = 0; i < 3; ++i)
-            bytes[i] = _mm_packus_epi16(_mm_srl_epi16(LoadWords(p + 16 * i), bits),
-                                        _mm_srl_epi16(LoadWords(p + 16 * i + 8), bits));
+            bytes[i] = _mm_packus_epi16(EightBitChannel(LoadWords(p + 16 * i), bits),
+                                        EightBitChannel(LoadWords(p + 16 * i + 8), bits));
         __m128i even[3];
         __m128i odd[3];
         TransposeSixteen8(bytes[0], bytes[1], bytes[2], even, odd);
@@ -318,16 +280,13 @@ inline FourSampleWords LoadFourSamplePixels(const uint16_t* p)
     return FourSampleWords{{LoadWords(p), LoadWords(p + 8), LoadWords(p + 16), LoadWords(p + 24)}};
 }
 
-// 32- and 64-bit rows eight pixels at a time, straight from the row: the samples regrouped by
-// channel and shifted down to 8 bits (limited to 255; for 16-bit samples a shift of at least 1
-// keeps them positive for the signed minimum), and stored back keeping each fourth sample.
-// Returns the first pixel left.
+// 32- and 64-bit rows eight pixels at a time: the samples regrouped by channel, down to 8-bit
+// channels, and stored back keeping each fourth sample. Returns the first pixel left.
 template <typename S>
 int32_t HueSatRowLanes4(const HueSatTables& t, const HueLanes& k, S* row, int32_t width, int shift)
 {
     constexpr int32_t kGroup = 8;
     const __m128i bits = _mm_cvtsi32_si128(shift);
-    const __m128i top = _mm_set1_epi16(255);
     int32_t x = 0;
     for (; x + kGroup <= width; x += kGroup) {
         S* p = row + 4 * x;
@@ -341,10 +300,9 @@ int32_t HueSatRowLanes4(const HueSatTables& t, const HueLanes& k, S* row, int32_
         const __m128i ra0 = _mm_unpackhi_epi16(t0, t1);  // red 0-3, fourth 0-3
         const __m128i bg4 = _mm_unpacklo_epi16(t2, t3);
         const __m128i ra4 = _mm_unpackhi_epi16(t2, t3);
-        auto channel = [&](__m128i v) { return _mm_min_epi16(_mm_srl_epi16(v, bits), top); };
-        __m128i blue = channel(_mm_unpacklo_epi64(bg0, bg4));
-        __m128i green = channel(_mm_unpackhi_epi64(bg0, bg4));
-        __m128i red = channel(_mm_unpacklo_epi64(ra0, ra4));
+        __m128i blue = EightBitChannel(_mm_unpacklo_epi64(bg0, bg4), bits);
+        __m128i green = EightBitChannel(_mm_unpackhi_epi64(bg0, bg4), bits);
+        __m128i red = EightBitChannel(_mm_unpacklo_epi64(ra0, ra4), bits);
         HueSatEight(t, k, blue, green, red);
         if constexpr (sizeof(S) == 1)
             StoreEight8<4>(p, blue, green, red);
@@ -374,7 +332,6 @@ int HueSat(const StageArea& area, void* value1)
                             _mm_set1_epi16(static_cast<int16_t>(hueOffset / 255)),
                             _mm_set1_epi16(static_cast<int16_t>(saturation + 256))};
 #endif
-    Planes planes(area.width);
 
     HueSatTables& tables = SharedTables();
     std::lock_guard<std::mutex> guard(tables.lock);
@@ -382,40 +339,21 @@ int HueSat(const StageArea& area, void* value1)
     for (int32_t y = 0; y < area.height; ++y) {
         area.copyRowIfApart(y);
         S* row = area.dstRow<S>(y);
+        int32_t x = 0;
 #if VELMOR_PIPELINE_SSE2
-        // Rows go straight through the lanes, except 16-bit samples of 8 bits, which take the planes.
-        if (lanes && (sizeof(S) == 1 || shift >= 1)) {
-            int32_t x;
+        if (lanes) {
             if (step == 4)
                 x = HueSatRowLanes4(tables, hueLanes, row, area.width, shift);
             else if constexpr (sizeof(S) == 1)
                 x = HueSatRowLanes24(tables, hueLanes, row, area.width);
             else
                 x = HueSatRowLanes48(tables, hueLanes, row, area.width, shift);
-            for (; x < area.width; ++x) {
-                S* p = row + step * x;
-                const Bgr out = HueSatPixel(tables, hueOffset, channel(p[0]), channel(p[1]), channel(p[2]));
-                p[0] = static_cast<S>(out.blue << shift);
-                p[1] = static_cast<S>(out.green << shift);
-                p[2] = static_cast<S>(out.red << shift);
-            }
-            continue;
         }
 #endif
-        for (int32_t x = 0; x < area.width; ++x) {
-            const S* p = row + x * step;
-            planes.blue[x] = channel(p[0]);
-            planes.green[x] = channel(p[1]);
-            planes.red[x] = channel(p[2]);
-        }
-        int32_t x = 0;
-#if VELMOR_PIPELINE_SSE2
-        if (lanes)
-            x = HueSatRowLanes(tables, hueLanes, planes, row, area.width, step, shift);
-#endif
+        // Each pixel is read whole before it is written.
         for (; x < area.width; ++x) {
-            S* p = row + x * step;
-            const Bgr out = HueSatPixel(tables, hueOffset, planes.blue[x], planes.green[x], planes.red[x]);
+            S* p = row + step * x;
+            const Bgr out = HueSatPixel(tables, hueOffset, channel(p[0]), channel(p[1]), channel(p[2]));
             p[0] = static_cast<S>(out.blue << shift);
             p[1] = static_cast<S>(out.green << shift);
             p[2] = static_cast<S>(out.red << shift);

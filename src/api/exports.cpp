@@ -93,6 +93,61 @@ int VELMOR_CALL Velmor_LoadConfigFileW(int handle, wchar_t* path)
     return Forward(handle, kFailure, [&](CVelmor& c) { return c.LoadConfigFileW(path); });
 }
 
+int VELMOR_CALL Velmor_Capture(int handle)
+{
+    return Forward(handle, kFailure, [](CVelmor& c) { return c.Capture(); });
+}
+
+int VELMOR_CALL Velmor_SnapShot(int handle, BYTE* buffer, int size, int topDown)
+{
+    return Forward(handle, kFailure, [&](CVelmor& c) { return c.SnapShot(buffer, size, topDown); });
+}
+
+int VELMOR_CALL Velmor_GetImage(int handle, BYTE* buffer, int size, int topDown)
+{
+    return Forward(handle, kFailure, [&](CVelmor& c) { return c.GetImage(buffer, size, topDown); });
+}
+
+int VELMOR_CALL Velmor_Preview(int handle)
+{
+    return Forward(handle, kFailure, [](CVelmor& c) { return c.Preview(); });
+}
+
+int VELMOR_CALL Velmor_CallBackPreview(int handle, HWND callbackWindow, BYTE* buffer, int size, int topDown)
+{
+    return Forward(handle, kFailure, [&](CVelmor& c) { return c.CallBackPreview(callbackWindow, buffer, size, topDown); });
+}
+
+int VELMOR_CALL Velmor_Trigger(int handle, HWND callbackWindow, BYTE* buffer, int size, int topDown)
+{
+    return Forward(handle, kFailure, [&](CVelmor& c) { return c.Trigger(callbackWindow, buffer, size, topDown); });
+}
+
+int VELMOR_CALL Velmor_StartPreview(int handle)
+{
+    return Forward(handle, kFailure, [](CVelmor& c) { return c.StartPreview(); });
+}
+
+int VELMOR_CALL Velmor_StopPreview(int handle)
+{
+    return Forward(handle, kFailure, [](CVelmor& c) { return c.StopPreview(); });
+}
+
+int VELMOR_CALL Velmor_SetPreviewWindow(int handle, HWND parent, int x, int y, int width, int height)
+{
+    return Forward(handle, kFailure, [&](CVelmor& c) { return c.SetPreviewWindow(parent, x, y, width, height); });
+}
+
+int VELMOR_CALL Velmor_SaveImage(int handle, char* path, int fileType)
+{
+    return Forward(handle, kFailure, [&](CVelmor& c) { return c.SaveImage(path, fileType); });
+}
+
+int VELMOR_CALL Velmor_SaveImageW(int handle, wchar_t* path, int fileType)
+{
+    return Forward(handle, kFailure, [&](CVelmor& c) { return c.SaveImageW(path, fileType); });
+}
+
 int VELMOR_CALL Velmor_GetStatus(int handle)
 {
     return Forward(handle, kFailure, [](CVelmor& c) { return c.GetStatus(); });

@@ -72,6 +72,7 @@ int CVelmor::Initialize(HWND notify)
         errors_.Push(kErrorMemory);
         return 0;
     }
+    Guard guard(deviceLock);
     device.reset(new (std::nothrow) CVelmor520QKZRXSdk());
     notifyWindow = notify;
     if (!device || !CreateSurfaces()) {
@@ -100,7 +101,7 @@ void CVelmor::LoadDeviceSettings(int camera)
     ApplyAnalogSettings();
 }
 
-void CVelmor::ApplyAnalogSettings()
+void CVelmor::ApplyGainsAndExposure()
 {
     constexpr int kByte = 0xFF;
     constexpr int kWord = 0xFFFF;
@@ -110,6 +111,11 @@ void CVelmor::ApplyAnalogSettings()
     device->SetColorGain(kRegisterGainB, analog.gainB & kByte);
     device->SetColorGain(kRegisterGainG2, analog.gainG2 & kByte);
     device->SetExposure(analog.exposureLines & kWord);
+}
+
+void CVelmor::ApplyAnalogSettings()
+{
+    ApplyGainsAndExposure();
     device->SetMirrorV(analog.mirrorV);
     device->SetMirrorH(analog.mirrorH);
 }
@@ -118,6 +124,7 @@ int CVelmor::SetDeviceNumber(int index)
 {
     if (!HasDevice())
         return 0;
+    Guard guard(deviceLock);
     SaveSettings();
     if (!device->IsDevicePresent(index) || device->InitializeModel(index) != 0) {
         Raise(kErrorDeviceBusy);
@@ -145,55 +152,25 @@ void CVelmor::SaveSettings()
 
 int CVelmor::Close()
 {
-    if (previewDC) {
-        ReleaseDC(previewWindow, previewDC);
-        previewDC = nullptr;
+    Guard guard(acquisitionLock);
+    return CloseLocked();
+}
+
+int CVelmor::CloseLocked()
+{
+    DestroyPreviewWindow();
+    if (HasDevice())
+        StopAcquisition();
+    {
+        Guard frame(frameLock);
+        hasImage = 0;
     }
-    if (previewWindow) {
-        DestroyWindow(previewWindow);
-        previewWindow = nullptr;
-    }
-    StopPreview();
-    hasImage = 0;
-    if (device)
+    if (device) {
+        Guard guard(deviceLock);
         device->CloseSnapshot();
-    if (windowClassName[0]) {
-        UnregisterClassA(windowClassName, GetModuleHandleA(nullptr));
-        windowClassName[0] = '\0';
     }
+    UnregisterPreviewClass();
     return 1;
-}
-
-int CVelmor::StopPreview()
-{
-    if (!HasDevice())
-        return 0;
-    running = 0;
-    if (acqState != 0) {
-        acqState = 0;
-        device->SetTrigger(0, 1);
-        device->StopTransfer();
-        sharedMapping.ReleaseDevice(notifyWindow, deviceNumber);
-    }
-    CloseThread(acqThread, acqThreadId, acqDoneEvent);
-    recording = 0;
-    CloseThread(recordThread, recordThreadId, recordDoneEvent);
-    return 1;
-}
-
-void CVelmor::CloseThread(HANDLE& thread, DWORD& threadId, HANDLE& doneEvent)
-{
-    // The thread signals its completion event as its last act; waiting has no time limit.
-    if (doneEvent) {
-        WaitForSingleObject(doneEvent, INFINITE);
-        CloseHandle(doneEvent);
-        doneEvent = nullptr;
-    }
-    if (thread && threadId) {
-        CloseHandle(thread);
-        thread = nullptr;
-        threadId = 0;
-    }
 }
 
 int CVelmor::LoadConfigFile(const char* path)
@@ -230,6 +207,24 @@ bool CVelmor::CaptureRegionValid() const
            r.height <= kSensorHeight && r.left <= kSensorWidth && r.top <= kSensorHeight &&
            r.left + r.width <= kSensorWidth && r.top + r.height <= kSensorHeight && stream.subSample != 3 &&
            stream.subSample != 19;
+}
+
+int CVelmor::SubSampleDivisor(int code)
+{
+    switch (code) {
+    case 1:
+    case 17: return 2;
+    case 2:
+    case 18: return 4;
+    case 3:
+    case 19: return 8;
+    default: return 1;
+    }
+}
+
+int CVelmor::OutputFormatBits(int format)
+{
+    return format >= 0 && format < static_cast<int>(std::size(kFormatBits)) ? kFormatBits[format] : 0;
 }
 
 int CVelmor::SetColorMode(int bits)

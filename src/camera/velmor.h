@@ -2,11 +2,33 @@
 // CVelmor: the camera object behind one handle. It owns the device object, the surfaces, the
 // threads and the settings of one camera, and queues the reasons of its failures.
 //
-// Acquisition states (acqState), changed only by the acquisition operations:
-//   0 idle --StartPreview--> 1 preview --StopPreview--> 0
-//   0 idle --Capture-------> 2 capture --StopPreview--> 0
-//   0 idle --Trigger-------> 3 trigger --StopPreview--> 0
-// Close always returns to idle with no window.
+// Acquisition states (acqState) and the operations that move between them:
+//
+//            Capture                    StartPreview, Preview, CallBackPreview
+//   Capture <-------- Idle ---------------------------------------------------> Preview
+//   (no thread)        |  ^  StopPreview, Close from every state                (preview loop)
+//                      |  |
+//                      v  |  Trigger
+//                    Trigger (trigger loop)
+//
+// SnapShot runs from Idle (prepares, one frame, stays Idle) and from Capture. Starting a state
+// from another non-idle one fails with kErrorState; StartPreview in Preview and Capture in Capture
+// succeed without doing anything. The acquisition thread's run flag (running) is Stop, Run or
+// Hold (the loop polls without fetching while the camera dialog is open in trigger mode). When
+// the preview loop loses the camera it clears the flag and ends: the state stays Preview until
+// StopPreview or Close completes the stop.
+//
+// Locks, always taken in this order (a thread holding one never waits for an earlier one):
+//   acquisitionLock  the acquisition operations (start, stop, snapshot, window, close). Held while
+//                    waiting for the acquisition and recording threads, which never take it.
+//   deviceLock       everything that programs or reconfigures the device object, and acqState.
+//                    The acquisition thread holds it for each frame turn (fetch, pipeline with
+//                    its automatic exposure, paint, copy), never while it sleeps or waits for
+//                    the transfer ring; in trigger mode it includes the wait for the trigger.
+//   frameLock        the surfaces, the pipeline state, the frame information, the application
+//                    buffer and callback window, the preview window's handles and the filter record.
+// The error queue has a lock of its own, taken last. Plain 32-bit fields that getters read
+// without a lock are written by one operation at a time under the lock named beside them.
 #include "camera/critical_section.h"
 #include "camera/error_queue.h"
 #include "device/shared_region.h"
@@ -31,6 +53,11 @@ constexpr int kRegisterGainB = 44;
 constexpr int kRegisterGainR = 45;
 constexpr int kRegisterGainG2 = 46;
 
+// Acquisition states (acqState).
+enum AcquisitionState : int32_t { kAcqIdle = 0, kAcqPreview = 1, kAcqCapture = 2, kAcqTrigger = 3 };
+// The acquisition thread's run flag (running).
+enum RunFlag : int32_t { kRunStop = 0, kRunGo = 1, kRunHold = 2 };
+
 class CVelmor {
 public:
     CVelmor();
@@ -46,8 +73,18 @@ public:
     int LoadConfigFileW(const wchar_t* path);
     int GetLastError() { return errors_.Pop(); }
 
-    // Acquisition state
+    // Acquisition
+    int Capture();
+    int SnapShot(BYTE* buffer, int size, int topDown);
+    int StartPreview();
     int StopPreview();
+    int Preview();
+    int CallBackPreview(HWND window, BYTE* buffer, int size, int topDown);
+    int Trigger(HWND window, BYTE* buffer, int size, int topDown);
+    int GetImage(BYTE* buffer, int size, int topDown);
+    int SaveImage(const char* path, int fileType);
+    int SaveImageW(const wchar_t* path, int fileType);
+    int SetPreviewWindow(HWND parent, int x, int y, int width, int height);
     int GetStatus() const { return 0; }
     int Width() const { return region.width; }
     int Height() const { return region.height; }
@@ -90,7 +127,7 @@ public:
     int SetIOPort(int value);
     int GetIOPort(BYTE* value);
 
-    // The pipeline on the current surfaces, under frameLock (held by the caller).
+    // The pipeline on the current surfaces, under deviceLock and frameLock (held by the caller).
     void ProcessFrame();
     // The automatic exposure rule, from the five measuring windows' mean levels.
     void ApplyAutoExposure(const int32_t means[kAutoIrisWindows]);
@@ -131,6 +168,10 @@ public:
 
     // Capture window rule: inside the sensor and a sub-sampling that the window sizing knows.
     bool CaptureRegionValid() const;
+    // Sensor pixels per frame pixel along each axis for a sub-sampling code.
+    static int SubSampleDivisor(int code);
+    // Bits per pixel of an output format index: 8, 16, 24, 32, 48, 64.
+    static int OutputFormatBits(int format);
 
     // --- State (fields of the camera object) ---
     SharedRegion sharedMapping;
@@ -155,46 +196,115 @@ public:
     int32_t exposureLinesUsed = 1;
     double clockPeriod = 1.0;       // milliseconds per pixel clock
     int32_t realExposureUs = 0;
-    CriticalSection frameLock;      // the surfaces, against frame production and readers
+    CriticalSection acquisitionLock;  // see the lock order above the class
+    CriticalSection deviceLock;
+    CriticalSection frameLock;
     CriticalSection configLock;     // configList
     std::vector<std::pair<int32_t, int32_t>> configList;
-    volatile int32_t recording = 0;  // plain 32-bit flags: each written by one side
+    std::atomic<int32_t> recording{0};         // set by Record, cleared by the recording thread and stops
     uint32_t recordStart = 0;
     uint32_t recordEnd = 0;
-    volatile int32_t frameForRecorder = 0;
-    HANDLE recordThread = nullptr;
+    std::atomic<int32_t> frameForRecorder{0};  // set by the preview loop, cleared by the recording thread
+    HANDLE recordThread = nullptr;             // the thread handles and events: acquisitionLock
     DWORD recordThreadId = 0;
     HANDLE recordDoneEvent = nullptr;
-    volatile int32_t running = 0;   // 0 stop, 1 run, 2 hold
+    std::atomic<int32_t> running{kRunStop};    // RunFlag; set by the operations, cleared by the preview loop on failure
     HANDLE acqThread = nullptr;
     DWORD acqThreadId = 0;
     HANDLE acqDoneEvent = nullptr;
-    HWND parentWindow = nullptr;
+    HANDLE acqWakeEvent = nullptr;  // manual reset: cuts the loop's pauses short when it is stopped
+    HWND parentWindow = nullptr;    // parentWindow, previewRect: acquisitionLock
     RECT previewRect = {0, 0, 2048, 1536};
     HWND notifyWindow = nullptr;
-    HWND callbackWindow = nullptr;
+    HWND callbackWindow = nullptr;  // callbackWindow, userBuffer, userBufferSize, userTopDown: frameLock
     BYTE* userBuffer = nullptr;
     int32_t userBufferSize = 0;
     int32_t userTopDown = 0;
-    VELMOR_FRAME_INFO frameInfo = {sizeof(VELMOR_FRAME_INFO), 0, 0, 0, 0, 0, nullptr};
-    int32_t acqState = 0;
-    StreamSettings stream;          // outputFormat, subSample, waitTime, clock
-    int32_t hasImage = 0;
-    int32_t fpsTenths = 0;
+    VELMOR_FRAME_INFO frameInfo = {sizeof(VELMOR_FRAME_INFO), 0, 0, 0, 0, 0, nullptr};  // frameLock
+    int32_t acqState = kAcqIdle;    // AcquisitionState; acquisitionLock and deviceLock
+    StreamSettings stream;          // outputFormat, subSample, waitTime, clock: plain stores, read at starts and per frame
+    int32_t hasImage = 0;           // frameLock
+    int32_t fpsTenths = 0;          // fpsTenths, frameCount, fpsWindowStart: the acquisition thread only
     int32_t frameCount = 0;
     uint32_t fpsWindowStart = 0;
-    int32_t triggerTimeout = 3000;
-    int32_t skipTriggerFrame = 0;
-    int32_t deviceNumber = 0;
-    PipelineState pipelineState;
+    int32_t triggerTimeout = 3000;  // deviceLock
+    int32_t skipTriggerFrame = 0;   // the trigger loop, set before it starts
+    int32_t deviceNumber = 0;       // deviceLock
+    PipelineState pipelineState;    // frameLock
+    // The output format and sub-sampling the surfaces were prepared for: the frame path uses them
+    // until the next start, whatever the setters store meanwhile. deviceLock and frameLock.
+    int32_t preparedFormat = 0;
+    int32_t preparedSubSample = 0;
 
 private:
-    // Gains, exposure and mirrors to the device, in the order the sensor takes them.
+    // --- Acquisition (velmor_acquisition.cpp) ---
+    // The common preparation of every acquisition start; deviceLock held. 1, or 0 with the error raised.
+    int Prepare();
+    bool DeviceAnswers();
+    // The surfaces of the current output format at w × h, the scratch copy of the output included.
+    bool CreateFrameSurfaces(int w, int h);
+    // The frame size after sub-sampling.
+    int FrameWidth() const;
+    int FrameHeight() const;
+    // Start and stop with acquisitionLock held and deviceLock not held.
+    int StartPreviewLocked();
+    void StopAcquisition();
+    int CloseLocked();
+    static void JoinThread(HANDLE& thread, DWORD& threadId, HANDLE& doneEvent);
+    int ShowAndStart(HWND window, BYTE* buffer, int size, int topDown);
+    void SetFrameTarget(HWND window, BYTE* buffer, int size, int topDown);
+    // One frame of a snapshot; deviceLock held. The error code of a failure, or kErrorNone.
+    int SnapShotFrame(BYTE* buffer, int size, int topDown);
+    // Creates the run's events and the acquisition thread; false when any is missing.
+    bool StartAcquisitionThread();
+    static DWORD WINAPI AcquisitionThreadMain(void* self);
+    void PreviewLoop();
+    void PreviewTurn();
+    bool TransferEnded();
+    void LoseCamera();
+    void TriggerLoop();
+    void TriggerTurn();
+    // Sleeps up to `ms`, woken at once when the run is stopped.
+    void Pause(DWORD ms) const;
+    // The surfaces by the prepared output format (raw) or by a format index (output, null for none).
+    FrameSurface* RawSurface() const;
+    FrameSurface* OutputSurfaceOf(int format) const;
+    bool RawFits(const FrameSurface& raw) const;
+    static void RestrideRaw(FrameSurface& raw);
+    // The fetched frame through the pipeline to the window and the application buffer; deviceLock
+    // and frameLock held. False when the frame is not to be announced (the copy failed).
+    bool DeliverFrame(FrameSurface& raw, int32_t rate);
+    void PostFrame(HWND target);
+    void MeasureFrameRate();
+    // Copies the surface into the buffer, rows top-down or bottom-up; frameLock held.
+    int CopyToUser(const FrameSurface& source, BYTE* buffer, int size, int topDown);
+    // The still-image writer on a copy of the output surface, taken under frameLock.
+    int SaveFrame(const char* path, int fileType, bool needsImage);
+
+    // --- Preview window (preview_window.cpp) ---
+    bool WantsPreviewWindow() const;
+    // Creates the window and takes its DC; false (nothing left behind) when either fails.
+    bool OpenPreviewWindow();
+    HWND CreatePreviewWindow();
+    void DestroyPreviewWindow();
+    void UnregisterPreviewClass();
+    // Paints the output surface into the window; frameLock held. Non-zero when something was drawn.
+    int Paint();
+    // The 8- or 24-bit surface the window shows for the prepared format, converted where needed.
+    FrameSurface* DisplaySource();
+    // The client size of a visible window with a DC, or false.
+    bool PreviewClientSize(int& width, int& height) const;
+    void CreateDisplaySurface(int width, int height);
+
+    // Gains and exposure to the device, in the order the sensor takes them.
+    void ApplyGainsAndExposure();
+    // Gains, exposure and mirrors to the device.
     void ApplyAnalogSettings();
     void LoadDeviceSettings(int camera);
     // The exposure-time fields for the current clock, sub-sampling and width.
     void ComputeExposureTiming();
-    static void CloseThread(HANDLE& thread, DWORD& threadId, HANDLE& doneEvent);
+    // The real exposure time fields for the current exposure lines.
+    void UpdateRealExposure();
     // Raises the error of a device-name lookup that failed; 1 when it succeeded.
     int ReportDeviceName(int result);
     void SaveSettings();

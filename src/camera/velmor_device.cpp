@@ -14,6 +14,7 @@ int CVelmor::EnumDevice(char* entries)
 {
     if (!HasDevice())
         return 0;
+    Guard guard(deviceLock);
     if (!entries) {
         Raise(kErrorArgument);
         return 0;
@@ -25,6 +26,7 @@ int CVelmor::EnumDeviceW(wchar_t* entries)
 {
     if (!HasDevice())
         return 0;
+    Guard guard(deviceLock);
     if (!entries) {
         Raise(kErrorArgument);
         return 0;
@@ -34,11 +36,13 @@ int CVelmor::EnumDeviceW(wchar_t* entries)
 
 int CVelmor::GetDeviceName(int number, char* name, int length)
 {
+    Guard guard(deviceLock);
     return ReportDeviceName(device ? DeviceName(*device, number, name, length) : kNoDeviceObject);
 }
 
 int CVelmor::GetDeviceNameW(int number, wchar_t* name, int length)
 {
+    Guard guard(deviceLock);
     return ReportDeviceName(device ? DeviceNameW(*device, number, name, length) : kNoDeviceObject);
 }
 
@@ -60,6 +64,7 @@ int CVelmor::ReadRegister(int reg, int* ok)
         *ok = 0;
     if (!HasDevice())
         return 0;
+    Guard guard(deviceLock);
     uint16_t value = 0;
     if (!device->ReadSensorRegister(reg, &value)) {
         Raise(kErrorRegister);
@@ -74,6 +79,7 @@ int CVelmor::WriteRegister(int reg, int value)
 {
     if (!HasDevice())
         return 0;
+    Guard guard(deviceLock);
     if (!device->WriteSensorRegister(reg, value)) {
         Raise(kErrorRegister);
         return 0;
@@ -83,6 +89,7 @@ int CVelmor::WriteRegister(int reg, int value)
 
 int CVelmor::ReadSromID(int address, int* ok)
 {
+    Guard guard(deviceLock);
     uint8_t value = 0;
     if (!device || !device->ReadSromId(address, &value)) {
         if (ok)
@@ -97,6 +104,7 @@ int CVelmor::ReadSromID(int address, int* ok)
 
 int CVelmor::WriteSromID(int address, int value)
 {
+    Guard guard(deviceLock);
     if (!device || !device->WriteSromId(address, value)) {
         PostOnly(kErrorState);
         return 0;
@@ -108,6 +116,7 @@ int CVelmor::SetIOPort(int value)
 {
     if (!HasDevicePostOnly())
         return 0;
+    Guard guard(deviceLock);
     return device->WriteControlRegister(kIoPortRegister, value);
 }
 
@@ -115,6 +124,7 @@ int CVelmor::GetIOPort(BYTE* value)
 {
     if (!HasDevicePostOnly())
         return 0;
+    Guard guard(deviceLock);
     if (!value) {
         PostOnly(kErrorArgument);
         return 0;

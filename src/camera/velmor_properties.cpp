@@ -77,24 +77,29 @@ int CVelmor::SetFilterValue(int number, int value)
 {
     if (!HasDevice())
         return 0;
+    // The pipeline reads the filter record under frameLock, once per frame.
     if (const FilterRange* range = StoredFilter(number)) {
         if (value < range->low || value > range->high) {
             Raise(kErrorArgument);
             return 0;
         }
+        Guard frame(frameLock);
         filter.*range->field = value;
         return 1;
     }
     if (number == kFilterBayerRgb) {
+        Guard frame(frameLock);
         filter.bayerGainR = value & kLowByte;
         filter.bayerGainG = (value >> 8) & kLowByte;
         filter.bayerGainB = (value >> 16) & kLowByte;
         return 1;
     }
     if (number == kFilterBayerAuto) {
+        Guard frame(frameLock);
         filter.bayerGainAuto = value != 0 ? 1 : 0;
         return 1;
     }
+    Guard guard(deviceLock);
     if (number == kFilterGlobalGain) {
         if (value < CVelmor520QKZRXSdk::GetGlobalGainMin() || value > kGainMax) {
             Raise(kErrorArgument);
@@ -147,6 +152,7 @@ int CVelmor::GetFilterValue(int number, int* ok)
         *ok = 1;
     if (const FilterRange* range = StoredFilter(number))
         return filter.*range->field;
+    Guard guard(deviceLock);
     if (const ColorGain* gain = ColorGainOf(number)) {
         uint8_t value = 0;
         device->GetColorGain(gain->reg, &value);
@@ -182,18 +188,25 @@ int CVelmor::GetRealExposureTime(int* ok)
         Raise(kErrorState);
         return 0;
     }
-    ComputeExposureTiming();
-    exposureLinesUsed = analog.exposureLines;
-    realExposureUs = static_cast<int32_t>(analog.exposureLines * static_cast<double>(lineClocks) * clockPeriod * 1000);
+    Guard guard(deviceLock);
+    UpdateRealExposure();
     if (ok)
         *ok = 1;
     return realExposureUs;
+}
+
+void CVelmor::UpdateRealExposure()
+{
+    ComputeExposureTiming();
+    exposureLinesUsed = analog.exposureLines;
+    realExposureUs = static_cast<int32_t>(analog.exposureLines * static_cast<double>(lineClocks) * clockPeriod * 1000);
 }
 
 int CVelmor::SetRealExposureTime(int microseconds)
 {
     if (!HasDevice())
         return 0;
+    Guard guard(deviceLock);
     ComputeExposureTiming();
     const double lines = (microseconds / 1000.0) / (lineClocks * clockPeriod);
     // Out-of-range times are refused before the conversion to an integer could overflow.
@@ -211,6 +224,7 @@ int CVelmor::SetMirrorH(int flag)
 {
     if (!HasDevice())
         return 0;
+    Guard guard(deviceLock);
     analog.mirrorH = flag != 0 ? 1 : 0;
     device->SetMirrorH(analog.mirrorH);
     return 1;
@@ -227,6 +241,7 @@ int CVelmor::SetMirrorV(int flag)
 {
     if (!HasDevicePostOnly())
         return 0;
+    Guard guard(deviceLock);
     analog.mirrorV = flag != 0 ? 1 : 0;
     device->SetMirrorV(analog.mirrorV);
     return 1;
@@ -241,6 +256,7 @@ int CVelmor::GetMirrorV()
 
 int CVelmor::GetHalfClock(int* ok)
 {
+    Guard guard(deviceLock);
     uint8_t value = 0;
     if (!device || !device->GetHalfClock(&value)) {
         if (ok)
@@ -257,6 +273,7 @@ int CVelmor::SetCaptureWindowEx(int hTotal, int hStart, int hEffective, int vTot
 {
     if (!HasDevice())
         return 0;
+    Guard guard(deviceLock);
     region.totalWidth = hTotal;
     region.left = hStart;
     region.width = hEffective;
@@ -276,6 +293,7 @@ int CVelmor::SetCaptureWindow(int width, int height)
 {
     if (!HasDevice())
         return 0;
+    Guard guard(deviceLock);
     std::vector<CaptureRegion> presets;
     if (!settings::ReadWindowPresets(device->GetDeviceNumber(), presets)) {
         Raise(kErrorWindow);
@@ -305,6 +323,7 @@ int CVelmor::GetCameraInfo(VELMOR_CAMERA_INFO* info)
     constexpr int kInfoBytes = sizeof(VELMOR_CAMERA_INFO);
     if (!HasDevice())
         return 0;
+    Guard guard(deviceLock);
     if (!info) {
         Raise(kErrorArgument);
         return 0;
@@ -331,7 +350,7 @@ void CVelmor::ProcessFrame()
     const PipelineSurfaces surfaces{mono8Surface->view(),  mono16Surface->view(), bgr24Surface->view(),
                                     bgrx32Surface->view(), bgr48Surface->view(),  bgra64Surface->view(),
                                     workSurface->view()};
-    const PipelineSettings settings{stream.outputFormat, stream.subSample, analog.mirrorH, analog.mirrorV,
+    const PipelineSettings settings{preparedFormat, preparedSubSample, analog.mirrorH, analog.mirrorV,
                                     analog.autoIris};
     ::ProcessFrame(
         pipelineState, surfaces, settings, filter,

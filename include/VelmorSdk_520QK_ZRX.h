@@ -137,7 +137,17 @@ VELMOR_API int VELMOR_CALL Velmor_EnumDeviceW(int handle, wchar_t *entries); /* 
 VELMOR_API int VELMOR_CALL Velmor_GetDeviceName(int handle, int deviceNumber, char *name, int length);
 VELMOR_API int VELMOR_CALL Velmor_GetDeviceNameW(int handle, int deviceNumber, wchar_t *name, int length);
 
-/* Acquisition */
+/* Acquisition.
+ * Any thread may call any function; calls on one camera that program it run one at a time.
+ * Velmor_SnapShot blocks for one frame; Velmor_StopPreview, Velmor_Close and Velmor_Release wait
+ * for the acquisition thread to end: at most the frame in progress (in trigger mode the pending
+ * trigger, up to 3000 ms). In trigger mode, calls that program the camera also wait for the
+ * pending trigger. Output format and sub-sampling take effect at the next start.
+ * A camera lost during live preview is reported once with VELMOR_ERROR_NO_FRAME (queued, and as a
+ * frame failure to the callback window); the preview has then ended. To go on, call
+ * Velmor_StopPreview (or Velmor_Close) and start again: while the camera is away, every start
+ * fails at once with VELMOR_ERROR_DEVICE_BUSY and then VELMOR_ERROR_STATE; once it answers again
+ * the start programs it afresh and frames flow. */
 VELMOR_API int VELMOR_CALL Velmor_Capture(int handle);
 VELMOR_API int VELMOR_CALL Velmor_SnapShot(int handle, BYTE *buffer, int size, int topDown);
 VELMOR_API int VELMOR_CALL Velmor_GetImage(int handle, BYTE *buffer, int size, int topDown);

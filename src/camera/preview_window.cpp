@@ -175,8 +175,10 @@ int CVelmor::Paint()
     if (!source || source->empty())
         return 0;
     // GDI reads bitmaps bottom-up and the surface holds the top row first: a 1:1 copy turned over.
+    // A mirrored source starts at its last row, h - 1: starting at h would show a row of black
+    // above the image and lose its bottom row.
     if (w == source->width && h == source->height && preparedFormat != 1)
-        return StretchBlt(previewDC, 0, 0, w, h, static_cast<HDC>(source->memoryDC), 0, h, w, -h, SRCCOPY);
+        return StretchBlt(previewDC, 0, 0, w, h, static_cast<HDC>(source->memoryDC), 0, h - 1, w, -h, SRCCOPY);
     const uint16_t bits = IsGrayFormat(preparedFormat) ? 8 : 24;
     if (displaySurface->width != w || displaySurface->height != h || displaySurface->bitCount != bits)
         CreateDisplaySurface(w, h);

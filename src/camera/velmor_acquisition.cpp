@@ -220,6 +220,10 @@ int CVelmor::StartPreviewLocked()
             return 0;
         }
     }
+    // A rate window that began before this start would count the idle time as frame time.
+    frameCount = 0;
+    fpsTenths = 0;
+    fpsWindowStart = timeGetTime();
     running = kRunGo;
     if (!StartAcquisitionThread()) {
         StopAcquisition();
@@ -258,11 +262,8 @@ int CVelmor::CallBackPreview(HWND window, BYTE* buffer, int size, int topDown)
 
 int CVelmor::ShowAndStart(HWND window, BYTE* buffer, int size, int topDown)
 {
-    SetFrameTarget(window, buffer, size, topDown);
-    if (WantsPreviewWindow() && !OpenPreviewWindow()) {
-        Raise(kErrorWindow);
+    if (!SetFrameTarget(window, buffer, size, topDown))
         return 0;
-    }
     if (!StartPreviewLocked()) {
         CloseLocked();
         Raise(kErrorTransfer);
@@ -284,11 +285,8 @@ int CVelmor::Trigger(HWND window, BYTE* buffer, int size, int topDown)
             return 0;
         }
     }
-    SetFrameTarget(window, buffer, size, topDown);
-    if (WantsPreviewWindow() && !OpenPreviewWindow()) {
-        Raise(kErrorWindow);
+    if (!SetFrameTarget(window, buffer, size, topDown))
         return 0;
-    }
     bool prepared = false;
     {
         Guard guard(deviceLock);
@@ -315,13 +313,20 @@ int CVelmor::Trigger(HWND window, BYTE* buffer, int size, int topDown)
     return 1;
 }
 
-void CVelmor::SetFrameTarget(HWND window, BYTE* buffer, int size, int topDown)
+bool CVelmor::SetFrameTarget(HWND window, BYTE* buffer, int size, int topDown)
 {
-    Guard frame(frameLock);
-    callbackWindow = window;
-    userBuffer = buffer;
-    userBufferSize = size;
-    userTopDown = topDown;
+    {
+        Guard frame(frameLock);
+        callbackWindow = window;
+        userBuffer = buffer;
+        userBufferSize = size;
+        userTopDown = topDown;
+    }
+    if (WantsPreviewWindow() && !OpenPreviewWindow()) {
+        Raise(kErrorWindow);
+        return false;
+    }
+    return true;
 }
 
 // --- Stop ---

@@ -131,6 +131,17 @@ bool ParseShortReads(Span value, EmulatorConfig& config)
     return true;
 }
 
+// A number that also switches its behaviour on (the keys whose default is "never").
+bool ParseSwitchedNumber(Span value, bool& on, uint32_t& number)
+{
+    uint32_t parsed = 0;
+    if (!ParseNumber(value, kMaxNumber, parsed))
+        return false;
+    on = true;
+    number = parsed;
+    return true;
+}
+
 bool ParseItem(Span key, Span value, EmulatorConfig& config)
 {
     if (key.Equals("devices"))
@@ -153,14 +164,10 @@ bool ParseItem(Span key, Span value, EmulatorConfig& config)
         config.triggerPeriodMs = ms;
         return true;
     }
-    if (key.Equals("unplug_after_frames")) {
-        uint32_t frames = 0;
-        if (!ParseNumber(value, kMaxNumber, frames))
-            return false;
-        config.unplugs = true;
-        config.unplugAfterFrames = frames;
-        return true;
-    }
+    if (key.Equals("unplug_after_frames"))
+        return ParseSwitchedNumber(value, config.unplugs, config.unplugAfterFrames);
+    if (key.Equals("replug_after_ms"))
+        return ParseSwitchedNumber(value, config.replugs, config.replugAfterMs);
     if (key.Equals("short_read_at"))
         return ParseShortReads(value, config);
     return false;

@@ -26,6 +26,8 @@ struct EmulatorConfig {
     uint32_t triggerPeriodMs = kDefaultTriggerPeriodMs;
     bool unplugs = false;
     uint32_t unplugAfterFrames = 0;
+    bool replugs = false;  // after an unplug the camera comes back, once
+    uint32_t replugAfterMs = 0;
     uint32_t shortReadCount = 0;
     uint32_t shortReadAt[kMaxShortReads] = {};  // 1-based transfer numbers within a run
     uint32_t ignoredItems = 0;                  // items skipped for an unknown key or a bad value

@@ -101,16 +101,49 @@ bool EmulatorCore::Start(const char* settings)
         void* memory = host_.Allocate(sizeof(Camera));
         if (!memory)
             return false;
-        Camera* camera = new (memory) Camera();
+        Camera* camera = new (memory) Camera(host_);
         cameras_[device] = camera;
         camera->renderLock = host_.CreateLock();
         if (!camera->renderLock)
             return false;
-        camera->regs.Reset();
-        camera->anchorMicros = now;
-        camera->unplugged = config_.unplugs && config_.unplugAfterFrames == 0;
+        PowerUp(*camera, now);
+        if (config_.unplugs && config_.unplugAfterFrames == 0)
+            Unplug(*camera, now);
     }
     return true;
+}
+
+void EmulatorCore::PowerUp(Camera& camera, uint64_t now)
+{
+    camera.regs.Reset();
+    camera.anchorMicros = now;
+    camera.driverWaitMs = kDefaultDriverWaitMs;
+    camera.frameRequested = false;
+    camera.transfers = 0;
+    camera.runTransfers = 0;
+    camera.frameNumber = 0;
+    camera.hasReply = false;
+    std::memset(camera.reply, 0, sizeof(camera.reply));
+    camera.unplugged = false;
+}
+
+void EmulatorCore::Unplug(Camera& camera, uint64_t now)
+{
+    camera.unplugged = true;
+    camera.unpluggedMicros = now;
+}
+
+// A replugged camera is a new device: registers at their power-up values, old handles dead.
+void EmulatorCore::ReplugIfDue(Camera& camera)
+{
+    if (!camera.unplugged || camera.replugged || !config_.replugs)
+        return;
+    const uint64_t now = host_.NowMicros();
+    if (now - camera.unpluggedMicros < uint64_t{config_.replugAfterMs} * kMicrosPerMilli)
+        return;
+    PowerUp(camera, now);
+    camera.replugged = true;
+    ++camera.plugIns;
 }
 
 void EmulatorCore::LoadRawSource()
@@ -145,9 +178,17 @@ int EmulatorCore::FindSlot(void* handle) const
 
 EmulatorCore::Camera* EmulatorCore::LiveCamera(int device)
 {
-    if (device < 0 || device >= kDeviceNumbers || !cameras_[device] || cameras_[device]->unplugged)
+    if (device < 0 || device >= kDeviceNumbers || !cameras_[device])
         return nullptr;
-    return cameras_[device];
+    Camera* camera = cameras_[device];
+    ReplugIfDue(*camera);
+    return camera->unplugged ? nullptr : camera;
+}
+
+EmulatorCore::Camera* EmulatorCore::SlotCamera(const HandleSlot& slot)
+{
+    Camera* camera = LiveCamera(slot.device);
+    return camera && camera->plugIns == slot.plugIns ? camera : nullptr;
 }
 
 void* EmulatorCore::Open(const char* path)
@@ -156,7 +197,8 @@ void* EmulatorCore::Open(const char* path)
         return nullptr;
     const int device = DeviceOfPath(path);
     HostLockGuard guard(host_, lock_);
-    if (!LiveCamera(device))
+    const Camera* camera = LiveCamera(device);
+    if (!camera)
         return nullptr;
     for (HandleSlot& slot : slots_) {
         if (slot.id != 0)
@@ -164,6 +206,7 @@ void* EmulatorCore::Open(const char* path)
         slot = HandleSlot{};
         slot.id = nextId_++;
         slot.device = device;
+        slot.plugIns = camera->plugIns;
         return reinterpret_cast<void*>(static_cast<uintptr_t>(slot.id));
     }
     host_.Log("emulated driver: too many open handles");
@@ -185,7 +228,7 @@ bool EmulatorCore::Control(void* handle, uint32_t code, const void* in, uint32_t
         *returned = 0;
     host_.Lock(lock_);
     const int index = FindSlot(handle);
-    Camera* camera = index >= 0 ? LiveCamera(slots_[index].device) : nullptr;
+    Camera* camera = index >= 0 ? SlotCamera(slots_[index]) : nullptr;
     if (!camera) {
         host_.Unlock(lock_);
         return false;
@@ -337,15 +380,16 @@ bool EmulatorCore::ReadImage(void* handle, Camera& camera, uint8_t* out, uint32_
 
     HostLockGuard render(host_, camera.renderLock);
     host_.Lock(lock_);
-    if (camera.unplugged || FindSlot(handle) < 0) {
+    const int index = FindSlot(handle);
+    if (index < 0 || SlotCamera(slots_[index]) != &camera) {
         host_.Unlock(lock_);
         return false;
     }
     ++camera.transfers;
     const uint32_t number = ++camera.runTransfers;
     const uint32_t frame = camera.frameNumber++;
-    if (config_.unplugs && camera.transfers >= config_.unplugAfterFrames)
-        camera.unplugged = true;  // this transfer still completes
+    if (config_.unplugs && !camera.replugged && camera.transfers >= config_.unplugAfterFrames)
+        Unplug(camera, host_.NowMicros());  // this transfer still completes
     camera.renderRegs = camera.regs;
     const FrameRenderer::Source source{config_.source, config_.flatValue, raw_};
     host_.Unlock(lock_);

@@ -36,26 +36,34 @@ public:
 
 private:
     struct Camera {
+        explicit Camera(EmuHost& host) : renderer(host) {}
+
         RegisterFile regs;
         RegisterFile renderRegs;  // the registers of the frame being rendered; under renderLock
         FrameRenderer renderer;
         void* renderLock = nullptr;
+        // From here on, what a power-up (the first, or a replug) sets anew.
         uint64_t anchorMicros = 0;  // start of the free-running frame and trigger sequences
         uint32_t driverWaitMs = kDefaultDriverWaitMs;
         bool frameRequested = false;
-        bool unplugged = false;
         uint32_t transfers = 0;     // image transfers since power-up
         uint32_t runTransfers = 0;  // image transfers since the last ArmTransfer
         uint32_t frameNumber = 0;
         // The camera's reply pipe: the reply of its last command, for handles that sent none.
         bool hasReply = false;
         uint8_t reply[kReplyBytes] = {};
+        // Unplugging and replugging (a power-up clears only `unplugged`); it comes back at most once.
+        bool unplugged = false;
+        bool replugged = false;
+        uint64_t unpluggedMicros = 0;
+        uint32_t plugIns = 0;  // handles opened before the last replug stay dead
     };
     // The reply of the last command sent on a handle stays with that handle, so that exchanges
     // of different threads on their own handles never read each other's replies.
     struct HandleSlot {
         uint64_t id;  // 0: free
         int device;
+        uint32_t plugIns;  // of its camera when it was opened
         bool sentCommand;
         bool hasReply;
         uint8_t reply[kReplyBytes];
@@ -66,8 +74,15 @@ private:
     bool Start(const char* settings);
     void LoadRawSource();
 
+    static void PowerUp(Camera& camera, uint64_t now);
+    static void Unplug(Camera& camera, uint64_t now);
+    void ReplugIfDue(Camera& camera);
+
     int FindSlot(void* handle) const;
+    // The camera when it answers (replugging it when its time has come), else null.
     Camera* LiveCamera(int device);
+    // The camera of an open handle, when it answers and the handle dates from its last plug-in.
+    Camera* SlotCamera(const HandleSlot& slot);
     void Command(HandleSlot& slot, Camera& camera, const uint8_t* data, uint32_t bytes, uint32_t* returned);
     bool ReadReply(const HandleSlot& slot, const Camera& camera, uint8_t* out, uint32_t outBytes, uint32_t* returned);
     // Entered with the lock held; returns with it released.

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "emulator/frame_number.h"
+
 namespace emu {
 namespace {
 
@@ -186,10 +188,15 @@ uint64_t FramePeriodNanos(const RegisterFile& regs)
 
 namespace {
 
+int64_t SquareLeft(uint32_t frameNumber)
+{
+    return int64_t{frameNumber} * kSquareStep % (kSensorColumns - kSquareSize);
+}
+
 // The pattern without its defective sites.
 uint16_t BarsBase(int64_t row, int64_t column, uint32_t frameNumber)
 {
-    const int64_t squareLeft = int64_t{frameNumber} * kSquareStep % (kSensorColumns - kSquareSize);
+    const int64_t squareLeft = SquareLeft(frameNumber);
     if (row >= kSquareTop && row < kSquareTop + kSquareSize && column >= squareLeft &&
         column < squareLeft + kSquareSize)
         return kSquareLevel;
@@ -198,6 +205,48 @@ uint16_t BarsBase(int64_t row, int64_t column, uint32_t frameNumber)
     const int site = ColourOf(row, column);
     const uint8_t channel = site == kRed ? kRedBit : site == kBlue ? kBlueBit : kGreenBit;
     return (kBarColours[column / kBarWidth] & channel) ? kBarLevel : 0;
+}
+
+// Array site of delivered row or column `index`: pairs kept out of every 2 × step.
+int64_t SiteOf(int64_t first, uint32_t step, uint32_t index)
+{
+    return first + int64_t{index / 2} * 2 * step + index % 2;
+}
+
+constexpr int kBarRowEven = 0;
+constexpr int kBarRowOdd = 1;
+constexpr int kRampRow = 2;
+constexpr uint32_t kByteShift = 2;  // one-byte samples are the top 8 of 10 bits
+
+template <bool kWords>
+void Store(uint8_t* line, uint32_t column, uint16_t v)
+{
+    if (kWords) {
+        line[2 * column] = static_cast<uint8_t>(v & 0xFF);
+        line[2 * column + 1] = static_cast<uint8_t>(v >> 8);
+    } else {
+        line[column] = static_cast<uint8_t>(v);
+    }
+}
+
+void StoreRun(uint8_t* line, uint32_t first, uint32_t count, uint16_t v, bool words)
+{
+    for (uint32_t c = first; c < first + count; ++c)
+        words ? Store<true>(line, c, v) : Store<false>(line, c, v);
+}
+
+// Without binning every delivered sample is one array site through its colour's table.
+template <bool kWords>
+void MapRow(const uint16_t* arrayRow, const uint16_t* columnIndex, uint32_t columns, const uint16_t* even,
+            const uint16_t* odd, uint8_t* line)
+{
+    uint32_t c = 0;
+    for (; c + 1 < columns; c += 2) {
+        Store<kWords>(line, c, even[arrayRow[columnIndex[c]]]);
+        Store<kWords>(line, c + 1, odd[arrayRow[columnIndex[c + 1]]]);
+    }
+    if (c < columns)
+        Store<kWords>(line, c, even[arrayRow[columnIndex[c]]]);
 }
 
 }  // namespace
@@ -217,43 +266,113 @@ uint16_t BarsSample(int64_t row, int64_t column, uint32_t frameNumber)
     return BarsBase(row, column, frameNumber);
 }
 
-void FrameRenderer::BuildGainTables(const RegisterFile& regs)
+FrameRenderer::FrameRenderer(EmuHost& host) : host_(host)
+{
+    // Above the ramp a bars row depends only on its parity; the ramp rows are all alike.
+    for (int64_t column = 0; column < kSensorColumns; ++column) {
+        barRows_[kBarRowEven][column] = BarsBase(0, column, 0);
+        barRows_[kBarRowOdd][column] = BarsBase(1, column, 0);
+        barRows_[kRampRow][column] = BarsBase(kRampFirstRow, column, 0);
+    }
+}
+
+FrameRenderer::~FrameRenderer() { host_.Free(stream_); }
+
+bool FrameRenderer::SameSetUp(const Source& source, const RegisterFile& regs) const
+{
+    return setUp_ && source.kind == source_.kind && source.flatValue == source_.flatValue &&
+           source.raw == source_.raw && regs.twoByteSamples == twoBytes_ &&
+           std::memcmp(regs.sensor, sensor_, sizeof(sensor_)) == 0;
+}
+
+void FrameRenderer::SetUp(const Source& source, const RegisterFile& regs)
+{
+    setUp_ = true;
+    streamFilled_ = false;
+    source_ = source;
+    std::memcpy(sensor_, regs.sensor, sizeof(sensor_));
+    twoBytes_ = regs.twoByteSamples;
+    window_ = DecodeWindow(regs);
+    rowBytes_ = uint64_t{window_.deliveredColumns} * (twoBytes_ ? 2 : 1);
+    BuildOutputTables(regs);
+    for (uint32_t c = 0; c < window_.deliveredColumns; ++c) {
+        const int64_t column = SiteOf(window_.firstColumn, window_.columnStep, c);
+        columnMap_[c] = column;
+        const bool inside = column >= 0 && column < kSensorColumns;
+        columnIndex_[c] = static_cast<uint16_t>(inside ? column : kSensorColumns);
+    }
+}
+
+void FrameRenderer::BuildOutputTables(const RegisterFile& regs)
 {
     const uint64_t exposure = regs.sensor[reg::kExposure];
     const uint64_t global = regs.sensor[reg::kGlobalGain] & kGainMask;
     const int gainRegister[4] = {reg::kGainGreen1, reg::kGainRed, reg::kGainBlue, reg::kGainGreen2};
     constexpr uint64_t kNeutral = uint64_t{kNeutralExposure} * kNeutralGain * kNeutralGain;
+    const uint32_t shift = twoBytes_ ? 0 : kByteShift;
     for (int site = 0; site < 4; ++site) {
         const uint64_t scale = exposure * (regs.sensor[gainRegister[site]] & kGainMask) * global;
         for (uint32_t v = 0; v <= kMaxSample; ++v) {
             const uint64_t out = v * scale / kNeutral;
-            gainTable_[site][v] = static_cast<uint16_t>(out > kMaxSample ? kMaxSample : out);
+            outTable_[site][v] = static_cast<uint16_t>((out > kMaxSample ? kMaxSample : out) >> shift);
         }
     }
 }
 
-void FrameRenderer::FetchArrayRow(const Source& source, int64_t row, uint32_t frameNumber)
+bool FrameRenderer::ShowsBars() const
+{
+    return source_.kind == SourceKind::Bars || (source_.kind == SourceKind::Raw && !source_.raw);
+}
+
+bool FrameRenderer::ReserveStream(uint64_t bytes)
+{
+    if (bytes <= streamCapacity_)
+        return true;
+    if (streamRefused_)
+        return false;
+    host_.Free(stream_);
+    stream_ = static_cast<uint8_t*>(host_.Allocate(bytes));
+    streamCapacity_ = stream_ ? bytes : 0;
+    streamRefused_ = !stream_;
+    streamFilled_ = false;
+    return stream_ != nullptr;
+}
+
+// In bars the frame number (delivered rows 0..7) and the moving square change from frame to frame.
+bool FrameRenderer::ChangesEveryFrame(uint32_t deliveredRow) const
+{
+    if (!ShowsBars())
+        return false;
+    if (deliveredRow < kFrameNumberBlock)
+        return true;
+    const int64_t first = SiteOf(window_.firstRow, window_.rowStep, deliveredRow);
+    const int64_t last = first + 2 * (int64_t{window_.rowBin} - 1);
+    return last >= kSquareTop && first < kSquareTop + kSquareSize;
+}
+
+void FrameRenderer::FetchArrayRow(int64_t row, uint32_t frameNumber)
 {
     if (row < 0 || row >= kSensorRows) {
-        std::memset(arrayRow_, 0, sizeof(arrayRow_));
+        std::memset(arrayRow_, 0, sizeof(uint16_t) * kSensorColumns);
         return;
     }
-    switch (source.kind) {
-    case SourceKind::Raw:
-        if (source.raw) {
-            std::memcpy(arrayRow_, source.raw + row * kSensorColumns, sizeof(arrayRow_));
-            return;
-        }
-        break;
-    case SourceKind::Flat:
-        for (uint16_t& v : arrayRow_)
-            v = source.flatValue > kMaxSample ? kMaxSample : source.flatValue;
+    if (source_.kind == SourceKind::Flat) {
+        const uint16_t v = source_.flatValue > kMaxSample ? kMaxSample : source_.flatValue;
+        for (int column = 0; column < kSensorColumns; ++column)
+            arrayRow_[column] = v;
         return;
-    case SourceKind::Bars:
-        break;
     }
-    for (int64_t column = 0; column < kSensorColumns; ++column)
-        arrayRow_[column] = BarsBase(row, column, frameNumber);
+    if (source_.kind == SourceKind::Raw && source_.raw) {
+        std::memcpy(arrayRow_, source_.raw + row * kSensorColumns, sizeof(uint16_t) * kSensorColumns);
+        return;
+    }
+    const int base = row >= kRampFirstRow ? kRampRow : (row & 1) ? kBarRowOdd : kBarRowEven;
+    std::memcpy(arrayRow_, barRows_[base], sizeof(barRows_[base]));
+    if (row >= kSquareTop && row < kSquareTop + kSquareSize) {
+        const int64_t left = SquareLeft(frameNumber);
+        for (int64_t column = left; column < left + kSquareSize; ++column)
+            arrayRow_[column] = kSquareLevel;
+    }
     for (const Site& site : kHotSites) {
         if (site.row == row)
             arrayRow_[site.column] = kMaxSample;
@@ -264,18 +383,37 @@ void FrameRenderer::FetchArrayRow(const Source& source, int64_t row, uint32_t fr
     }
 }
 
-void FrameRenderer::RenderRow(const Source& source, const SensorWindow& window, uint32_t deliveredRow,
-                              uint32_t frameNumber)
+void FrameRenderer::RenderRow(uint32_t deliveredRow, uint32_t frameNumber, uint8_t* line)
 {
-    const uint32_t columns = window.deliveredColumns;
-    const int64_t firstRow =
-        window.firstRow + int64_t{deliveredRow / 2} * 2 * window.rowStep + (deliveredRow % 2);
+    const int64_t firstRow = SiteOf(window_.firstRow, window_.rowStep, deliveredRow);
+    // Even delivered columns share one colour site, odd ones the other.
+    const int colour = ColourOf(firstRow, window_.firstColumn);
+    const uint16_t* even = outTable_[colour];
+    const uint16_t* odd = outTable_[colour ^ 1];
+    if (window_.rowBin == 1 && window_.columnBin == 1) {
+        FetchArrayRow(firstRow, frameNumber);
+        const uint32_t columns = window_.deliveredColumns;
+        if (twoBytes_)
+            MapRow<true>(arrayRow_, columnIndex_, columns, even, odd, line);
+        else
+            MapRow<false>(arrayRow_, columnIndex_, columns, even, odd, line);
+    } else {
+        RenderBinnedRow(firstRow, frameNumber, even, odd, line);
+    }
+    if (ShowsBars() && deliveredRow < kFrameNumberBlock && window_.deliveredRows >= kFrameNumberBlock)
+        WriteFrameNumber(frameNumber, line);
+}
+
+void FrameRenderer::RenderBinnedRow(int64_t firstRow, uint32_t frameNumber, const uint16_t* even,
+                                    const uint16_t* odd, uint8_t* line)
+{
+    const uint32_t columns = window_.deliveredColumns;
     std::memset(sums_, 0, columns * sizeof(sums_[0]));
-    for (uint32_t j = 0; j < window.rowBin; ++j) {
-        FetchArrayRow(source, firstRow + 2 * int64_t{j}, frameNumber);
+    for (uint32_t j = 0; j < window_.rowBin; ++j) {
+        FetchArrayRow(firstRow + 2 * int64_t{j}, frameNumber);
         for (uint32_t c = 0; c < columns; ++c) {
             uint32_t sum = 0;
-            for (uint32_t i = 0; i < window.columnBin; ++i) {
+            for (uint32_t i = 0; i < window_.columnBin; ++i) {
                 const int64_t column = columnMap_[c] + 2 * int64_t{i};
                 if (column >= 0 && column < kSensorColumns)
                     sum += arrayRow_[column];
@@ -284,38 +422,55 @@ void FrameRenderer::RenderRow(const Source& source, const SensorWindow& window, 
         }
     }
     // Binning averages with truncation; the gains apply to the averaged signal.
-    const uint32_t count = window.rowBin * window.columnBin;
-    uint8_t* bytes = reinterpret_cast<uint8_t*>(line_);
+    const uint32_t count = window_.rowBin * window_.columnBin;
     for (uint32_t c = 0; c < columns; ++c) {
         uint32_t average = sums_[c] / count;
         if (average > kMaxSample)
             average = kMaxSample;
-        const uint16_t v = gainTable_[ColourOf(firstRow, columnMap_[c])][average];
-        if (twoBytes_) {
-            bytes[2 * c] = static_cast<uint8_t>(v & 0xFF);
-            bytes[2 * c + 1] = static_cast<uint8_t>(v >> 8);
-        } else {
-            bytes[c] = static_cast<uint8_t>(v >> 2);  // the top 8 of 10 bits
-        }
+        const uint16_t v = ((c & 1) ? odd : even)[average];
+        twoBytes_ ? Store<true>(line, c, v) : Store<false>(line, c, v);
+    }
+}
+
+// After the gains: the blocks are full scale or 0 whatever the signal.
+void FrameRenderer::WriteFrameNumber(uint32_t frameNumber, uint8_t* line) const
+{
+    const uint16_t fullScale = twoBytes_ ? kMaxSample : kMaxSample >> kByteShift;
+    for (int k = 0; k < kFrameNumberBits; ++k) {
+        const uint32_t first = uint32_t(k) * kFrameNumberBlock;
+        if (first + kFrameNumberBlock > window_.deliveredColumns)
+            return;  // blocks that do not fit are left out
+        StoreRun(line, first, kFrameNumberBlock, FrameNumberBit(frameNumber, k) ? fullScale : 0, twoBytes_);
     }
 }
 
 void FrameRenderer::Render(const Source& source, const RegisterFile& regs, uint32_t frameNumber, uint8_t* out,
                            uint64_t bytes)
 {
-    const SensorWindow window = DecodeWindow(regs);
-    twoBytes_ = regs.twoByteSamples;
-    BuildGainTables(regs);
-    for (uint32_t c = 0; c < window.deliveredColumns; ++c)
-        columnMap_[c] = window.firstColumn + int64_t{c / 2} * 2 * window.columnStep + (c % 2);
-
-    const uint64_t rowBytes = uint64_t{window.deliveredColumns} * (twoBytes_ ? 2 : 1);
-    uint64_t written = 0;
-    for (uint32_t r = 0; r < window.deliveredRows && written < bytes; ++r) {
-        RenderRow(source, window, r, frameNumber);
-        const uint64_t n = rowBytes < bytes - written ? rowBytes : bytes - written;
-        std::memcpy(out + written, line_, n);
-        written += n;
+    if (!SameSetUp(source, regs))
+        SetUp(source, regs);
+    const uint64_t streamBytes = uint64_t{window_.deliveredRows} * rowBytes_;
+    // Into the kept stream and copied out from there; without memory for it, straight out.
+    const bool kept = ReserveStream(streamBytes);
+    uint8_t* stream = kept ? stream_ : out;
+    const uint64_t limit = kept || bytes > streamBytes ? streamBytes : bytes;
+    const bool whole = !kept || !streamFilled_;
+    for (uint32_t r = 0; r < window_.deliveredRows; ++r) {
+        const uint64_t offset = r * rowBytes_;
+        if (offset >= limit)
+            break;
+        if (!whole && !ChangesEveryFrame(r))
+            continue;
+        const uint64_t n = rowBytes_ < limit - offset ? rowBytes_ : limit - offset;
+        RenderRow(r, frameNumber, n == rowBytes_ ? stream + offset : line_);
+        if (n < rowBytes_)
+            std::memcpy(stream + offset, line_, n);
+    }
+    uint64_t written = limit;
+    if (kept) {
+        streamFilled_ = true;
+        written = bytes < streamBytes ? bytes : streamBytes;
+        std::memcpy(out, stream_, written);
     }
     std::memset(out + written, 0, bytes - written);
 }

@@ -6,6 +6,7 @@
 
 #include "device/device_protocol.h"
 #include "emulator/emu_config.h"
+#include "emulator/emu_host.h"
 
 namespace emu {
 
@@ -60,14 +61,23 @@ uint32_t PixelClockHz(uint8_t selection);
 // line times when the exposure is longer.
 uint64_t FramePeriodNanos(const RegisterFile& regs);
 
-// Synthesises frames into caller buffers. Owns only fixed scratch space: no allocation per frame.
+// Synthesises frames into caller buffers. The stream of the last frame is kept in one buffer from
+// the host (allocated again only when a larger geometry needs more) and reused while the source
+// and the registers stay the same; of `bars` frames only the rows that change are drawn again.
 class FrameRenderer {
 public:
     struct Source {
         SourceKind kind = SourceKind::Bars;
         uint16_t flatValue = 0;
-        const uint16_t* raw = nullptr;  // kSensorRows × kSensorColumns samples, 10 bits, when kind is Raw
+        // kSensorRows × kSensorColumns samples, 10 bits, when kind is Raw; they must not change
+        // while this renderer is in use (frames are reused). Null shows the bars.
+        const uint16_t* raw = nullptr;
     };
+
+    explicit FrameRenderer(EmuHost& host);
+    ~FrameRenderer();
+    FrameRenderer(const FrameRenderer&) = delete;
+    FrameRenderer& operator=(const FrameRenderer&) = delete;
 
     // Writes `bytes` bytes of the frame stream into `out`: the delivered rows, one after the
     // other, then zero filler; one byte (top 8 bits) or a little-endian word per sample.
@@ -75,17 +85,41 @@ public:
                 uint64_t bytes);
 
 private:
-    void BuildGainTables(const RegisterFile& regs);
-    void FetchArrayRow(const Source& source, int64_t row, uint32_t frameNumber);
-    void RenderRow(const Source& source, const SensorWindow& window, uint32_t deliveredRow,
-                   uint32_t frameNumber);
+    bool SameSetUp(const Source& source, const RegisterFile& regs) const;
+    void SetUp(const Source& source, const RegisterFile& regs);
+    void BuildOutputTables(const RegisterFile& regs);
+    bool ShowsBars() const;
+    bool ReserveStream(uint64_t bytes);
+    bool ChangesEveryFrame(uint32_t deliveredRow) const;
+    void FetchArrayRow(int64_t row, uint32_t frameNumber);
+    void RenderRow(uint32_t deliveredRow, uint32_t frameNumber, uint8_t* line);
+    void RenderBinnedRow(int64_t firstRow, uint32_t frameNumber, const uint16_t* even, const uint16_t* odd,
+                         uint8_t* line);
+    void WriteFrameNumber(uint32_t frameNumber, uint8_t* line) const;
 
-    uint16_t gainTable_[4][kMaxSample + 1];  // by colour site: Green1, Red, Blue, Green2
-    uint16_t arrayRow_[kSensorColumns];
-    uint32_t sums_[kSensorColumns];
-    int64_t columnMap_[kSensorColumns];  // first array column of each delivered column
-    uint16_t line_[kSensorColumns];      // the delivered row as streamed: bytes or LE words
+    EmuHost& host_;
+    // What the kept stream was rendered from.
+    bool setUp_ = false;
+    Source source_;
+    uint16_t sensor_[kSensorRegisters] = {};
     bool twoBytes_ = false;
+    SensorWindow window_;
+    uint64_t rowBytes_ = 0;
+
+    uint8_t* stream_ = nullptr;  // the last frame's delivered rows
+    uint64_t streamCapacity_ = 0;
+    bool streamRefused_ = false;  // the host had no memory for it: render straight out
+    bool streamFilled_ = false;
+
+    // Delivered value by colour site (Green1, Red, Blue, Green2) and signal: gains, clipping and
+    // the sample width in one look-up.
+    uint16_t outTable_[4][kMaxSample + 1];
+    uint16_t barRows_[3][kSensorColumns];         // bars without square and defects: even, odd row; ramp
+    uint16_t arrayRow_[kSensorColumns + 1] = {};  // the last entry stays 0: sites outside the array
+    uint16_t columnIndex_[kSensorColumns];        // arrayRow_ entry of each delivered column
+    int64_t columnMap_[kSensorColumns];           // first array column of each delivered column
+    uint32_t sums_[kSensorColumns];
+    uint8_t line_[2 * kSensorColumns];  // a row that does not fit whole into the destination
 };
 
 // The test pattern: colour bars, a grey ramp, a moving square and a few hot and dead sites.

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -82,6 +83,31 @@ inline std::vector<int> PopAll(int camera)
     for (int code; (code = Velmor_GetLastError(camera)) != 0;)
         codes.push_back(code);
     return codes;
+}
+
+// Runs this test program again as a second process, with `childSwitch` set in its environment
+// (its main then runs the child's part); the child's exit code, or 100 when it could not start.
+inline DWORD RunSelfAsChild(const char* childSwitch)
+{
+    char program[MAX_PATH];
+    GetModuleFileNameA(nullptr, program, sizeof(program));
+    char commandLine[MAX_PATH + 64];
+    std::snprintf(commandLine, sizeof(commandLine), "\"%s\" --gtest_filter=None", program);
+    SetEnvironmentVariableA(childSwitch, "1");
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    const BOOL created =
+        CreateProcessA(program, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
+    SetEnvironmentVariableA(childSwitch, nullptr);
+    if (!created)
+        return 100;
+    WaitForSingleObject(process.hProcess, 60000);
+    DWORD code = 101;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return code;
 }
 
 // A fixture with a fresh registry; cameras made through it are released at the end.

@@ -39,28 +39,7 @@ int ChildMain()
     return 0;
 }
 
-DWORD RunChild()
-{
-    char program[MAX_PATH];
-    GetModuleFileNameA(nullptr, program, sizeof(program));
-    char commandLine[MAX_PATH + 64];
-    std::snprintf(commandLine, sizeof(commandLine), "\"%s\" --gtest_filter=None", program);
-    SetEnvironmentVariableA(kChildSwitch, "1");
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    const BOOL started =
-        CreateProcessA(program, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
-    SetEnvironmentVariableA(kChildSwitch, nullptr);
-    if (!started)
-        return 100;
-    WaitForSingleObject(process.hProcess, 60000);
-    DWORD code = 101;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return code;
-}
+DWORD RunChild() { return RunSelfAsChild(kChildSwitch); }
 
 }  // namespace
 

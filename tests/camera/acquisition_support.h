@@ -4,6 +4,7 @@
 #include "../api/sdk_test_support.h"
 
 #include <tlhelp32.h>
+#include <winternl.h>
 
 #include <chrono>
 #include <vector>
@@ -40,13 +41,13 @@ public:
 
     HWND get() const { return window_; }
 
-    // Handles the frame messages that arrive within `ms`; stops early once `frames` frames came.
-    // `perMessage` runs after each handled message (a slow application sleeps there).
-    template <typename Each>
-    void Pump(DWORD ms, size_t frames, Each perMessage)
+    // Handles the frame messages that arrive within `ms` until `done()` holds; `perMessage` runs
+    // after each handled message (a slow application sleeps there).
+    template <typename Done, typename Each>
+    void PumpUntil(DWORD ms, Done done, Each perMessage)
     {
         const DWORD start = GetTickCount();
-        while (GetTickCount() - start < ms && FrameCount() < frames) {
+        while (GetTickCount() - start < ms && !done()) {
             MSG msg;
             if (!PeekMessageA(&msg, window_, VELMOR_WM_FRAME, VELMOR_WM_FRAME, PM_REMOVE)) {
                 MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_POSTMESSAGE);
@@ -59,9 +60,20 @@ public:
             perMessage(note);
         }
     }
+    // Until `frames` frames came.
+    template <typename Each>
+    void Pump(DWORD ms, size_t frames, Each perMessage)
+    {
+        PumpUntil(ms, [&] { return FrameCount() >= frames; }, perMessage);
+    }
     void Pump(DWORD ms, size_t frames = SIZE_MAX)
     {
         Pump(ms, frames, [](const Note&) {});
+    }
+    // Until a frame failure came.
+    void PumpUntilFailure(DWORD ms)
+    {
+        PumpUntil(ms, [&] { return !Failures().empty(); }, [](const Note&) {});
     }
 
     size_t FrameCount() const
@@ -87,7 +99,60 @@ private:
     HWND window_ = nullptr;
 };
 
-// What the process holds: kernel handles, GDI and USER objects, threads.
+// GDI objects of the process. Wine reports none through GetGuiResources; there the process's GDI
+// handle table (PEB, offset 0xF8 in 64-bit processes: 24-byte entries, the type byte at offset 14,
+// zero when free) tells.
+inline DWORD GdiObjects()
+{
+    if (const DWORD reported = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS))
+        return reported;
+    struct Entry {
+        uint64_t object;
+        uint32_t owner;
+        uint16_t unique;
+        uint8_t type;
+        uint8_t flags;
+        uint64_t user;
+    };
+    static_assert(sizeof(Entry) == 24);
+    constexpr size_t kTableOffset = 0xF8;
+    constexpr int kEntries = 0x10000;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Warray-bounds"  // the TEB is read through a segment register
+    const auto* peb = reinterpret_cast<const uint8_t*>(NtCurrentTeb()->ProcessEnvironmentBlock);
+#pragma GCC diagnostic pop
+    const Entry* table = *reinterpret_cast<const Entry* const*>(peb + kTableOffset);
+    DWORD count = 0;
+    for (int i = 0; table && i < kEntries; ++i)
+        count += table[i].type != 0;
+    return count;
+}
+
+// Windows of the process, message-only ones included (USER objects that a leak would show).
+inline DWORD ProcessWindows()
+{
+    struct Counter {
+        DWORD count = 0;
+        static BOOL CALLBACK Visit(HWND window, LPARAM data)
+        {
+            DWORD process = 0;
+            GetWindowThreadProcessId(window, &process);
+            auto* self = reinterpret_cast<Counter*>(data);
+            if (process == GetCurrentProcessId()) {
+                ++self->count;
+                EnumChildWindows(window, Visit, data);
+            }
+            return TRUE;
+        }
+    } counter;
+    EnumWindows(Counter::Visit, reinterpret_cast<LPARAM>(&counter));
+    for (HWND window = FindWindowExA(HWND_MESSAGE, nullptr, nullptr, nullptr); window;
+         window = FindWindowExA(HWND_MESSAGE, window, nullptr, nullptr))
+        Counter::Visit(window, reinterpret_cast<LPARAM>(&counter));
+    return counter.count;
+}
+
+// What the process holds: kernel handles, GDI objects, windows, threads.
 struct ResourceCounts {
     DWORD handles = 0;
     DWORD gdi = 0;
@@ -98,8 +163,8 @@ struct ResourceCounts {
     {
         ResourceCounts c;
         GetProcessHandleCount(GetCurrentProcess(), &c.handles);
-        c.gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-        c.user = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
+        c.gdi = GdiObjects();
+        c.user = ProcessWindows();
         HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
         THREADENTRY32 entry = {};
         entry.dwSize = sizeof(entry);
@@ -108,6 +173,21 @@ struct ResourceCounts {
         CloseHandle(snapshot);
         return c;
     }
+};
+
+// A fresh registry and one camera that opens no window of its own: for tests that look at
+// buffers, messages and files.
+class CameraTest : public SdkTest {
+protected:
+    void SetUp() override
+    {
+        SdkTest::SetUp();
+        camera = NewCamera();
+        ASSERT_NE(camera, 0);
+        ASSERT_EQ(Velmor_SetPreviewWindow(camera, nullptr, 0, 0, 0, 0), 1);
+    }
+
+    int camera = 0;
 };
 
 }  // namespace sdktest

@@ -3,6 +3,11 @@
 // failures and their codes, and what a stop leaves behind.
 #include "acquisition_support.h"
 
+#include "emulator/frame_number.h"
+
+#include <psapi.h>
+
+#include <algorithm>
 #include <cstring>
 #include <thread>
 
@@ -14,24 +19,13 @@ constexpr int kFullWidth = 2048;
 constexpr int kFullHeight = 1536;
 constexpr DWORD kFrameWaitMs = 10000;  // generous: the machine is shared
 
-class AcquisitionTest : public SdkTest {
+class AcquisitionTest : public CameraTest {
 protected:
-    void SetUp() override
-    {
-        SdkTest::SetUp();
-        camera = NewCamera();
-        ASSERT_NE(camera, 0);
-        // No window of the SDK's own: these tests look at buffers and messages.
-        ASSERT_EQ(Velmor_SetPreviewWindow(camera, nullptr, 0, 0, 0, 0), 1);
-    }
-
     // A small window keeps frames cheap; sub-sampling 0.
     void SmallWindow(int width = 320, int height = 240)
     {
         ASSERT_EQ(Velmor_SetCaptureWindowEx(camera, kFullWidth, 0, width, kFullHeight, 0, height), 1);
     }
-
-    int camera = 0;
 };
 
 }  // namespace
@@ -149,6 +143,7 @@ TEST_F(AcquisitionTest, PreviewRateIsMeasuredAndAStopLeavesNothingBehind)
     ASSERT_EQ(Velmor_CallBackPreview(camera, window.get(), nullptr, 0, 1), 1);
     window.Pump(3000);
     ASSERT_EQ(Velmor_StopPreview(camera), 1);
+    const DWORD stoppedAt = GetTickCount();
     const ResourceCounts after = ResourceCounts::Now();
 
     ASSERT_FALSE(window.notes.empty());
@@ -156,10 +151,11 @@ TEST_F(AcquisitionTest, PreviewRateIsMeasuredAndAStopLeavesNothingBehind)
     EXPECT_EQ(window.notes.back().info.buffer, nullptr);
     EXPECT_EQ(after.threads, before.threads);
     EXPECT_EQ(after.handles, before.handles);
-    // Nothing is posted after the stop.
+    // Nothing is posted after the stop returned.
     window.notes.clear();
     window.Pump(300);
-    EXPECT_TRUE(window.notes.empty());
+    for (const FrameWindow::Note& note : window.notes)
+        EXPECT_LE(note.time, stoppedAt);
 }
 
 TEST_F(AcquisitionTest, ASlowApplicationStillReadsTheNewestFrame)
@@ -183,22 +179,36 @@ TEST_F(AcquisitionTest, ASlowApplicationStillReadsTheNewestFrame)
     EXPECT_EQ(buffer, newest);
 }
 
-TEST_F(AcquisitionTest, TriggeredFramesComeAtThePulsePeriodWithRateZero)
+TEST_F(AcquisitionTest, TriggeredFramesSkipTheFirstAndComeAtThePulsePeriodWithRateZero)
 {
     SmallWindow();
+    ASSERT_EQ(Velmor_SetColorMode(camera, 8), 1);
+    const int bytes = FrameBytes(320, 240, 8);
+    std::vector<BYTE> buffer(bytes);
+    uint32_t snapped = 0, first = 0;
+    ASSERT_EQ(Velmor_SnapShot(camera, buffer.data(), bytes, 1), 1);
+    ASSERT_TRUE(DecodeFrameNumber(buffer.data(), FrameStride(320, 8), 1, 320, 240, &snapped));
+
     FrameWindow window;
-    ASSERT_EQ(Velmor_Trigger(camera, window.get(), nullptr, 0, 1), 1);
-    window.Pump(kFrameWaitMs, 4);
+    ASSERT_EQ(Velmor_Trigger(camera, window.get(), buffer.data(), bytes, 1), 1);
+    window.Pump(kFrameWaitMs, 4, [&](const FrameWindow::Note&) {
+        if (!first)
+            DecodeFrameNumber(buffer.data(), FrameStride(320, 8), 1, 320, 240, &first);
+    });
     const auto stopStart = std::chrono::steady_clock::now();
     ASSERT_EQ(Velmor_StopPreview(camera), 1);
     const auto stopped = std::chrono::steady_clock::now() - stopStart;
 
     ASSERT_GE(window.FrameCount(), 4u);
-    for (const FrameWindow::Note& note : window.notes)
+    // The frame that came with the first trigger after the start was thrown away.
+    EXPECT_GE(first, snapped + 2);
+    for (const FrameWindow::Note& note : window.notes) {
         EXPECT_EQ(note.info.fpsTenths, 0);
+        EXPECT_EQ(note.info.buffer, buffer.data());
+    }
     // Pulses every 100 ms (the test's emulation setting): frames are spaced by about that.
-    const DWORD first = window.notes.front().time, last = window.notes.back().time;
-    const double spacing = double(last - first) / double(window.notes.size() - 1);
+    const DWORD firstTime = window.notes.front().time, lastTime = window.notes.back().time;
+    const double spacing = double(lastTime - firstTime) / double(window.notes.size() - 1);
     EXPECT_GT(spacing, 50.0);
     EXPECT_LT(spacing, 400.0);
     // The stop waits for at most the pending trigger, never the driver's 3 s frame wait.
@@ -257,4 +267,41 @@ TEST_F(AcquisitionTest, ReleaseWhileAcquiringAndFromAnotherThreadDuringACallback
     });
     EXPECT_TRUE(released);
     EXPECT_EQ(Velmor_StopPreview(third), 0);  // the handle is gone
+}
+
+TEST_F(AcquisitionTest, AThousandSnapShotsAndTwoHundredPreviewsHoldNothing)
+{
+    SmallWindow(64, 48);
+    std::vector<BYTE> buffer(FrameBytes(64, 48, 8));
+    ASSERT_EQ(Velmor_SetColorMode(camera, 8), 1);
+    const auto memory = [] {
+        PROCESS_MEMORY_COUNTERS_EX counters = {};
+        counters.cb = sizeof(counters);
+        GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                             sizeof(counters));
+        return counters.PrivateUsage;
+    };
+    // A first round of each, so that what is made once per process is in both readings.
+    ASSERT_EQ(Velmor_SnapShot(camera, buffer.data(), int(buffer.size()), 0), 1);
+    ASSERT_EQ(Velmor_StartPreview(camera), 1);
+    ASSERT_EQ(Velmor_StopPreview(camera), 1);
+    const ResourceCounts before = ResourceCounts::Now();
+    const SIZE_T memoryBefore = memory();
+
+    int snapped = 0, started = 0;
+    for (int i = 0; i < 1000; ++i)
+        snapped += Velmor_SnapShot(camera, buffer.data(), int(buffer.size()), i & 1);
+    for (int i = 0; i < 200; ++i) {
+        started += Velmor_StartPreview(camera);
+        Velmor_StopPreview(camera);
+    }
+    EXPECT_EQ(snapped, 1000);
+    EXPECT_EQ(started, 200);
+    const ResourceCounts after = ResourceCounts::Now();
+    EXPECT_EQ(after.handles, before.handles);
+    EXPECT_EQ(after.gdi, before.gdi);
+    EXPECT_EQ(after.user, before.user);
+    EXPECT_EQ(after.threads, before.threads);
+    EXPECT_LT(memory(), memoryBefore + 4 * 1024 * 1024);
+    EXPECT_TRUE(PopAll(camera).empty());
 }

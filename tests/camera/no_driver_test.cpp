@@ -26,3 +26,30 @@ TEST_F(SdkTest, NoDriverNoDevicesButAHandle)
     EXPECT_EQ(Velmor_SetBrightness(camera, 5), 1);
     EXPECT_EQ(Velmor_GetBrightness(camera, nullptr), 5);
 }
+
+TEST_F(SdkTest, NoCameraEveryAcquisitionFailsWithTwoThenOne)
+{
+    const int camera = NewCamera();
+    ASSERT_NE(camera, 0);
+    ASSERT_EQ(Velmor_SetPreviewWindow(camera, nullptr, 0, 0, 0, 0), 1);
+    const std::vector<int> absent{VELMOR_ERROR_STATE, VELMOR_ERROR_DEVICE_BUSY};
+    EXPECT_EQ(Velmor_SnapShot(camera, nullptr, 0, 1), 0);
+    EXPECT_EQ(PopAll(camera), absent);
+    EXPECT_EQ(Velmor_Capture(camera), 0);
+    EXPECT_EQ(PopAll(camera), absent);
+    EXPECT_EQ(Velmor_StartPreview(camera), 0);
+    EXPECT_EQ(PopAll(camera), absent);
+    EXPECT_EQ(Velmor_Trigger(camera, nullptr, nullptr, 0, 1), 0);
+    EXPECT_EQ(PopAll(camera), absent);
+    // The window-less preview adds its own start failure.
+    EXPECT_EQ(Velmor_CallBackPreview(camera, nullptr, nullptr, 0, 1), 0);
+    EXPECT_EQ(PopAll(camera), (std::vector<int>{VELMOR_ERROR_TRANSFER, VELMOR_ERROR_STATE, VELMOR_ERROR_DEVICE_BUSY}));
+    // Nothing was ever processed: no image to hand out or save.
+    std::vector<BYTE> buffer(64);
+    EXPECT_EQ(Velmor_GetImage(camera, buffer.data(), int(buffer.size()), 1), 0);
+    EXPECT_EQ(PopAll(camera), std::vector<int>{VELMOR_ERROR_MEMORY});
+    char path[] = "never.bmp";
+    EXPECT_EQ(Velmor_SaveImage(camera, path, VELMOR_SAVE_BMP), 0);
+    EXPECT_EQ(PopAll(camera), std::vector<int>{VELMOR_ERROR_STATE});
+    EXPECT_EQ(GetFileAttributesA(path), INVALID_FILE_ATTRIBUTES);
+}

@@ -19,13 +19,13 @@ namespace emutest {
 constexpr int kColumns = 2048;
 constexpr int kRows = 1536;
 
-// The real host for memory, locks and files; a clock that only moves when someone sleeps.
-class VirtualClockHost final : public emu::EmuHost {
+// The process's host for everything; test hosts override what they change.
+class ForwardingHost : public emu::EmuHost {
 public:
     void* Allocate(size_t bytes) override { return real_.Allocate(bytes); }
     void Free(void* memory) override { real_.Free(memory); }
-    uint64_t NowMicros() override { return now_.load(); }
-    void SleepMicros(uint64_t micros) override { now_ += micros; }
+    uint64_t NowMicros() override { return real_.NowMicros(); }
+    void SleepMicros(uint64_t micros) override { real_.SleepMicros(micros); }
     void* CreateLock() override { return real_.CreateLock(); }
     void DestroyLock(void* lock) override { real_.DestroyLock(lock); }
     void Lock(void* lock) override { real_.Lock(lock); }
@@ -34,13 +34,23 @@ public:
     {
         return real_.ReadFile(path, buffer, bytes);
     }
+    void Log(const char* message) override { real_.Log(message); }
+
+private:
+    emu::EmuHost& real_ = emu::ProcessEmuHost();
+};
+
+// The real host for memory, locks and files; a clock that only moves when someone sleeps.
+class VirtualClockHost final : public ForwardingHost {
+public:
+    uint64_t NowMicros() override { return now_.load(); }
+    void SleepMicros(uint64_t micros) override { now_ += micros; }
     void Log(const char*) override { ++logged_; }
 
     uint64_t Now() const { return now_.load(); }
     int Logged() const { return logged_.load(); }
 
 private:
-    emu::EmuHost& real_ = emu::ProcessEmuHost();
     std::atomic<uint64_t> now_{1000000};
     std::atomic<int> logged_{0};
 };

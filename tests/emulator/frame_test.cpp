@@ -1,10 +1,11 @@
 // Image data on the image pipe: the window, sub-sampling and binning the SDK programs, one- and
-// two-byte samples, gains and exposure, and the test pattern.
+// two-byte samples, gains and exposure, the test pattern and the frame number it carries.
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "emu_test_support.h"
+#include "emulator/frame_number.h"
 #include "emulator/sensor_model.h"
 
 using namespace emutest;
@@ -194,6 +195,11 @@ TEST(FrameSignal, SampleWidthFollowsTheLastOfCommandAndControlRegister)
     EXPECT_EQ(moved, samples);
 }
 
+bool InFrameNumberBlocks(int row, int column)
+{
+    return row < emu::kFrameNumberBlock && column < emu::kFrameNumberColumns;
+}
+
 TEST(FrameSignal, BarsShowThePatternWithAMovingSquareAndDefects)
 {
     EmulatedDriverPort port("timing=fast");  // bars is the default source
@@ -209,6 +215,8 @@ TEST(FrameSignal, BarsShowThePatternWithAMovingSquareAndDefects)
     size_t differing = 0, hot = 0, dead = 0;
     for (int row = 0; row < kRows; ++row) {
         for (int column = 0; column < kColumns; ++column) {
+            if (InFrameNumberBlocks(row, column))
+                continue;  // the frame number, checked by the FrameNumber and RenderTest tests
             const uint16_t v = at(first, row, column);
             ASSERT_EQ(v, emu::BarsSample(row, column, 0)) << row << "," << column;
             differing += v != at(second, row, column);
@@ -223,6 +231,69 @@ TEST(FrameSignal, BarsShowThePatternWithAMovingSquareAndDefects)
     EXPECT_EQ(at(first, 300, 10), at(first, 301, 11));
     EXPECT_GT(at(first, 300, 5 * 256 + 1), 0);
     EXPECT_EQ(at(first, 300, 5 * 256), 0);
+}
+
+// The frame number of a delivered frame of `g`, as a viewer reads it; -1 when it holds none.
+int64_t FrameNumberOf(const std::vector<uint8_t>& frame, const Geometry& g, bool twoBytes)
+{
+    const int b = twoBytes ? 2 : 1;
+    uint32_t number = 0;
+    if (!DecodeFrameNumber(frame.data(), g.lineWidth * b, b, g.lineWidth, g.lineCount, &number))
+        return -1;
+    return number;
+}
+
+TEST(FrameNumber, BarsCountImageTransfersWhateverTheWindowAndSampleWidth)
+{
+    EmulatedDriverPort port("timing=fast");
+    Client client(port);
+    const struct {
+        Window win;
+        bool twoBytes;
+    } reads[] = {{{0, 0, 2048, 1536, 0}, true},     {{0, 0, 2048, 1536, 0}, false}, {{64, 32, 1000, 601, 0}, true},
+                 {{0, 0, 2048, 1536, 1}, false},    {{128, 64, 1024, 768, 2}, true}, {{100, 60, 800, 600, 17}, true},
+                 {{512, 256, 1024, 512, 18}, false}, {{0, 512, 300, 16, 0}, true}};
+    std::vector<uint8_t> frame;
+    int64_t expected = 0;
+    for (const auto& read : reads) {
+        const Geometry g =
+            client.ProgramWindow(read.win.x, read.win.y, read.win.w, read.win.h, read.win.mode, read.twoBytes);
+        ASSERT_TRUE(client.ReadFrame(frame, g.transferPixels * (read.twoBytes ? 2 : 1)));
+        EXPECT_EQ(FrameNumberOf(frame, g, read.twoBytes), expected++)
+            << "window " << read.win.x << "," << read.win.y << " " << read.win.w << "x" << read.win.h << " mode "
+            << read.win.mode;
+    }
+}
+
+TEST(FrameNumber, DecoderReadsTheCentreSampleOfEachBlockAgainstHalfScale)
+{
+    // A 256 × 8 frame with row padding; only the block centres (row 4, columns 8k + 4) are set.
+    constexpr int kWidth = 256, kHeight = 8, kPad = 6;
+    for (int b : {1, 2}) {
+        const int stride = kWidth * b + kPad;
+        std::vector<uint8_t> frame(size_t(stride) * kHeight, 0);
+        const uint32_t number = 0xA5C3F00Fu;
+        for (int k = 0; k < 32; ++k) {
+            uint8_t* p = frame.data() + 4 * stride + (8 * k + 4) * b;
+            const bool one = (number >> (31 - k)) & 1;
+            if (b == 1) {
+                p[0] = one ? 0x80 : 0x7F;
+            } else {  // bits above the tenth are not part of the sample
+                const uint16_t v = one ? 0x200 : 0xFDFF;
+                p[0] = uint8_t(v & 0xFF);
+                p[1] = uint8_t(v >> 8);
+            }
+        }
+        uint32_t got = 0;
+        ASSERT_TRUE(DecodeFrameNumber(frame.data(), stride, b, kWidth, kHeight, &got)) << b;
+        EXPECT_EQ(got, number) << b;
+        EXPECT_FALSE(DecodeFrameNumber(frame.data(), stride, b, kWidth - 1, kHeight, &got));
+        EXPECT_FALSE(DecodeFrameNumber(frame.data(), stride, b, kWidth, kHeight - 1, &got));
+    }
+    uint32_t got = 0;
+    const uint8_t one[1] = {};
+    EXPECT_FALSE(DecodeFrameNumber(one, 256, 3, 256, 8, &got));
+    EXPECT_FALSE(DecodeFrameNumber(nullptr, 256, 1, 256, 8, &got));
 }
 
 }  // namespace

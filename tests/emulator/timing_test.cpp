@@ -1,5 +1,5 @@
 // When frames come: the free-running frame period, trigger pulses, the driver wait, and the
-// faults (unplug, short reads). A virtual clock makes the times exact; one check uses the real
+// faults (unplug, replug, short reads). A virtual clock makes the times exact; one check uses the real
 // clock with a lower bound only. Also concurrent use from several threads.
 #include <gtest/gtest.h>
 
@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "emu_test_support.h"
+#include "emulator/frame_number.h"
 
 using namespace emutest;
 
@@ -172,6 +173,52 @@ TEST(Faults, UnplugAfterFramesStopsTheCamera)
 
     EmulatedDriverPort never("unplug_after_frames=0", host);
     EXPECT_EQ(never.Open(DevicePath('0').c_str()), nullptr);
+}
+
+// The first frame number after a replug; the full window after power-up holds the blocks.
+int64_t NextFrameNumber(Client& client)
+{
+    std::vector<uint8_t> frame;
+    const int rows = emu::kFrameNumberBlock;
+    uint32_t number = 0;
+    if (!client.ReadFrame(frame, kColumns * rows) ||
+        !DecodeFrameNumber(frame.data(), kColumns, 1, kColumns, rows, &number))
+        return -1;
+    return number;
+}
+
+TEST(Faults, ReplugBringsTheCameraBackOnceAtItsPowerUpState)
+{
+    VirtualClockHost host;
+    EmulatedDriverPort port("timing=fast;unplug_after_frames=2;replug_after_ms=500", host);
+    Client before(port);
+    ASSERT_TRUE(before.WriteSensor(53, 40));
+    ASSERT_TRUE(before.WriteControl(15, 2));
+    EXPECT_EQ(NextFrameNumber(before), 0);
+    EXPECT_EQ(NextFrameNumber(before), 1) << "the last frame before the unplug";
+
+    host.SleepMicros(500 * 1000 - 1);
+    EXPECT_EQ(port.Open(DevicePath('0').c_str()), nullptr) << "still unplugged";
+    host.SleepMicros(1);
+    Client after(port);
+    ASSERT_NE(after.Handle(), nullptr) << "plugged back in";
+    uint16_t gain = 0;
+    uint8_t clock = 0xFF;
+    ASSERT_TRUE(after.ReadSensor(53, gain));
+    ASSERT_TRUE(after.ReadControl(15, clock));
+    EXPECT_EQ(gain, 14) << "registers at their power-up values";
+    EXPECT_EQ(clock, 0);
+    EXPECT_FALSE(before.ReadSensor(53, gain)) << "a handle from before the unplug stays dead";
+    // The camera counts its transfers from power-up again, and does not unplug a second time.
+    for (int64_t i = 0; i < 4; ++i)
+        EXPECT_EQ(NextFrameNumber(after), i);
+
+    // Unplugged from the start: the time counts from then.
+    EmulatedDriverPort late("timing=fast;unplug_after_frames=0;replug_after_ms=30", host);
+    EXPECT_EQ(late.Open(DevicePath('0').c_str()), nullptr);
+    host.SleepMicros(30 * 1000);
+    Client client(late);
+    EXPECT_EQ(NextFrameNumber(client), 0);
 }
 
 TEST(Faults, ShortReadsAtTheirNumbersWithinARun)

@@ -1,189 +1,396 @@
-// velmor-demo: drives the SDK from a terminal the way an application does, through the exports only.
-#include <VelmorSdk_520QK_ZRX.h>
+// velmor-demo: a first run of the camera through the SDK's exports only, as an application does it.
+// It reports the camera, takes a snapshot in every output format and saves it in every file type,
+// runs a live preview to a window of its own for a few seconds, and exits 1 when any step failed.
+//   velmor-demo [FOLDER]   (the files go to FOLDER, default velmor-demo-output)
+#include "report.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 namespace {
 
-const char* ErrorText(int code)
+constexpr const char* kDefaultFolder = "velmor-demo-output";
+constexpr int kMaxDevices = 32;
+constexpr int kDeviceEntryBytes = 256;
+constexpr DWORD kPreviewMs = 3000;
+constexpr int kPreviewBits = 24;
+constexpr int kTopDown = 1;
+constexpr const char* kWindowClass = "VelmorDemoFrames";
+
+// Output formats: the bit count Velmor_SetColorMode takes and the code Velmor_GetColorMode reports.
+struct OutputFormat {
+    int bits;
+    int reportedCode;
+    const char* text;
+};
+const OutputFormat kFormats[] = {
+    {8, 8, "8-bit monochrome"},
+    {16, 10, "16-bit monochrome (10 significant bits)"},
+    {24, 24, "24-bit colour"},
+    {32, 32, "32-bit colour"},
+    {48, 42, "48-bit colour (10 significant bits)"},
+    {64, 58, "64-bit colour (10 significant bits)"},
+};
+
+struct FileType {
+    int code;
+    const char* suffix;  // after "snapshot-NNbit"
+};
+const FileType kFileTypes[] = {
+    {VELMOR_SAVE_BMP, ".bmp"},       {VELMOR_SAVE_RAW, ".raw"},      {VELMOR_SAVE_JPEG_100, "-q100.jpg"},
+    {VELMOR_SAVE_JPEG_70, "-q70.jpg"}, {VELMOR_SAVE_JPEG_20, "-q20.jpg"}, {VELMOR_SAVE_PNG, ".png"},
+    {VELMOR_SAVE_TIFF, ".tif"},
+};
+
+struct SubSampling {
+    int code;
+    int divisor;
+    const char* text;
+};
+const SubSampling kSubSamplings[] = {
+    {VELMOR_SUBSAMPLE_NONE, 1, "full resolution"}, {VELMOR_SUBSAMPLE_SKIP_2, 2, "1/2 by skipping"},
+    {VELMOR_SUBSAMPLE_SKIP_4, 4, "1/4 by skipping"}, {VELMOR_SUBSAMPLE_BIN_2, 2, "1/2 by binning"},
+    {VELMOR_SUBSAMPLE_BIN_4, 4, "1/4 by binning"},
+};
+
+const OutputFormat* FormatReportedAs(int code)
 {
-    switch (code) {
-    case VELMOR_ERROR_STATE: return "no device object, or not allowed in the current acquisition state";
-    case VELMOR_ERROR_DEVICE_BUSY: return "device absent or busy";
-    case VELMOR_ERROR_THREAD: return "thread or event not created";
-    case VELMOR_ERROR_WINDOW: return "window not created, or no capture-window preset";
-    case VELMOR_ERROR_MEMORY: return "memory or buffer problem";
-    case VELMOR_ERROR_REGISTER: return "register access or transfer start failed";
-    case VELMOR_ERROR_CAPTURE_WINDOW: return "capture window invalid";
-    case VELMOR_ERROR_TRANSFER: return "frame transfer failed";
-    case VELMOR_ERROR_ARGUMENT: return "argument out of range or missing";
-    case VELMOR_ERROR_NOT_AVAILABLE: return "function not available on this camera";
-    case VELMOR_ERROR_FILE: return "file or text conversion failed";
-    case VELMOR_ERROR_NO_FRAME: return "frame transfer ended, or no frame for 6000 ms";
-    default: return "unknown error";
+    for (const OutputFormat& format : kFormats) {
+        if (format.reportedCode == code)
+            return &format;
     }
+    return nullptr;
 }
 
-const char* ColorModeText(int code)
+const SubSampling* SubSamplingOf(int code)
 {
-    switch (code) {
-    case 8: return "8-bit monochrome";
-    case 10: return "16-bit monochrome (10 significant bits)";
-    case 24: return "24-bit colour";
-    case 32: return "32-bit colour";
-    case 42: return "48-bit colour (10 significant bits)";
-    case 58: return "64-bit colour (10 significant bits)";
-    default: return "not a valid output format";
+    for (const SubSampling& sampling : kSubSamplings) {
+        if (sampling.code == code)
+            return &sampling;
     }
+    return nullptr;
 }
 
-const char* SubSampleText(int code)
+// The frame the camera delivers with its current capture window and sub-sampling.
+struct FrameSize {
+    int width;
+    int height;
+};
+
+FrameSize CurrentFrameSize(int camera)
 {
-    switch (code) {
-    case VELMOR_SUBSAMPLE_NONE: return "full resolution";
-    case VELMOR_SUBSAMPLE_SKIP_2: return "1/2 by skipping";
-    case VELMOR_SUBSAMPLE_SKIP_4: return "1/4 by skipping";
-    case VELMOR_SUBSAMPLE_BIN_2: return "1/2 by binning";
-    case VELMOR_SUBSAMPLE_BIN_4: return "1/4 by binning";
-    default: return "not a valid sub-sampling";
-    }
+    const SubSampling* sampling = SubSamplingOf(Velmor_GetSubSample(camera));
+    const int divisor = sampling ? sampling->divisor : 1;
+    return {Velmor_Width(camera) / divisor, Velmor_Height(camera) / divisor};
 }
 
-const char* AutoIrisText(int mode)
+const char* SubSamplingText(int camera)
 {
-    switch (mode) {
-    case 0: return "off";
-    case 1: return "by exposure";
-    case 2: return "by gain";
-    default: return "unknown";
-    }
+    const SubSampling* sampling = SubSamplingOf(Velmor_GetSubSample(camera));
+    return sampling ? sampling->text : "unknown sub-sampling";
 }
 
-void PrintSettings(int camera)
-{
-    int hTotal = 0, left = 0, width = 0, vTotal = 0, top = 0, height = 0;
-    Velmor_GetCaptureWindowEx(camera, &hTotal, &left, &width, &vTotal, &top, &height);
-    std::printf("Capture window: %d x %d at (%d, %d) of %d x %d\n", width, height, left, top, hTotal, vTotal);
-    const int colorMode = Velmor_GetColorMode(camera);
-    std::printf("Output format: %s (code %d)\n", ColorModeText(colorMode), colorMode);
-    const int subSample = Velmor_GetSubSample(camera);
-    std::printf("Sub-sampling: %s (code %d)\n", SubSampleText(subSample), subSample);
-    std::printf("Preview poll interval: %d ms\n", Velmor_GetWaitTime(camera));
-    int ok = 0;
-    const int autoIris = Velmor_GetAutoIris(camera, &ok);
-    std::printf("Automatic exposure: %s\n", AutoIrisText(autoIris));
-}
+// --- Step 1: the camera ---
 
-void PrintDevices(int camera)
+int PrintDevices(DemoRun& run)
 {
-    static char entries[32][256];
-    const int count = Velmor_EnumDevice(camera, entries[0]);
+    static char entries[kMaxDevices][kDeviceEntryBytes];
+    const int count = Velmor_EnumDevice(run.camera, entries[0]);
     std::printf("Cameras found: %d\n", count);
     for (int i = 0; i < count; ++i)
         std::printf("  %s\n", entries[i]);
+    if (count == 0)
+        ReportFailure(run, "no camera answers; snapshots and preview are skipped");
+    return count;
 }
 
-void PrintCameraInfo(int camera)
+void PrintCameraInfo(DemoRun& run)
 {
     VELMOR_CAMERA_INFO info = {};
     info.size = sizeof(info);
-    if (!Velmor_GetCameraInfo(camera, &info)) {
-        std::printf("Camera information: not available\n");
+    if (Velmor_GetCameraInfo(run.camera, &info))
+        std::printf("Sensor: %d x %d; global gain %d..%d; colour gains %d..%d; exposure %d..%d lines\n",
+                    info.maxWidth, info.maxHeight, info.globalGainMin, info.globalGainMax, info.colorGainMin,
+                    info.colorGainMax, info.exposureMin, info.exposureMax);
+    else
+        ReportFailure(run, "Velmor_GetCameraInfo");
+
+    int hTotal = 0, left = 0, width = 0, vTotal = 0, top = 0, height = 0;
+    if (Velmor_GetCaptureWindowEx(run.camera, &hTotal, &left, &width, &vTotal, &top, &height))
+        std::printf("Capture window: %d x %d at (%d, %d); %s\n", width, height, left, top, SubSamplingText(run.camera));
+    else
+        ReportFailure(run, "Velmor_GetCaptureWindowEx");
+
+    const OutputFormat* format = FormatReportedAs(Velmor_GetColorMode(run.camera));
+    int linesOk = 0, timeOk = 0, gainOk = 0;
+    const int lines = Velmor_GetExposureTime(run.camera, &linesOk);
+    const int microseconds = Velmor_GetRealExposureTime(run.camera, &timeOk);
+    const int gain = Velmor_GetGlobalGain(run.camera, &gainOk);
+    if (format && linesOk && timeOk && gainOk)
+        std::printf("Output format: %s; exposure %d lines (%d us); global gain %d\n", format->text, lines,
+                    microseconds, gain);
+    else
+        ReportFailure(run, "the output format, exposure or gain cannot be read");
+}
+
+// --- Step 2: snapshots and files ---
+
+bool MakeFolder(DemoRun& run, const char* folder)
+{
+    if (CreateDirectoryA(folder, nullptr) || GetLastError() == ERROR_ALREADY_EXISTS)
+        return true;
+    ReportFailure(run, "cannot create the folder %s (Windows error %lu); snapshots are skipped", folder,
+                  GetLastError());
+    return false;
+}
+
+bool FileSize(const char* path, unsigned long long& bytes)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data))
+        return false;
+    bytes = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return true;
+}
+
+void SaveInEveryType(DemoRun& run, const char* folder, const OutputFormat& format)
+{
+    for (const FileType& type : kFileTypes) {
+        char name[MAX_PATH], path[MAX_PATH];
+        std::snprintf(name, sizeof(name), "snapshot-%dbit%s", format.bits, type.suffix);
+        std::snprintf(path, sizeof(path), "%s\\%s", folder, name);
+        const Stopwatch watch;
+        const int saved = Velmor_SaveImage(run.camera, path, type.code);
+        const double ms = watch.ElapsedMs();
+        unsigned long long bytes = 0;
+        if (!saved)
+            ReportFailure(run, "Velmor_SaveImage(%s, type %d)", name, type.code);
+        else if (!FileSize(path, bytes))
+            ReportFailure(run, "%s was saved but cannot be found (Windows error %lu)", name, GetLastError());
+        else
+            std::printf("    %-26s %10llu bytes %8.1f ms\n", name, bytes, ms);
+    }
+}
+
+void SnapshotEveryFormat(DemoRun& run, const char* folder)
+{
+    for (const OutputFormat& format : kFormats) {
+        if (!Velmor_SetColorMode(run.camera, format.bits)) {
+            ReportFailure(run, "Velmor_SetColorMode(%d)", format.bits);
+            continue;
+        }
+        // No buffer: the frame stays in the SDK, which is all that saving needs.
+        const Stopwatch watch;
+        if (!Velmor_SnapShot(run.camera, nullptr, 0, kTopDown)) {
+            ReportFailure(run, "Velmor_SnapShot in %s; its files are skipped", format.text);
+            continue;
+        }
+        std::printf("  %s: snapshot in %.1f ms\n", format.text, watch.ElapsedMs());
+        SaveInEveryType(run, folder, format);
+    }
+}
+
+// The full frame at the camera's own settings: all 42 files take a few seconds even under Wine.
+void TakeSnapshots(DemoRun& run, const char* folder)
+{
+    if (!MakeFolder(run, folder))
+        return;
+    char fullPath[MAX_PATH];
+    if (!GetFullPathNameA(folder, sizeof(fullPath), fullPath, nullptr))
+        std::snprintf(fullPath, sizeof(fullPath), "%s", folder);
+    const FrameSize size = CurrentFrameSize(run.camera);
+    std::printf("Snapshots at %d x %d (%s), saved to %s:\n", size.width, size.height, SubSamplingText(run.camera),
+                fullPath);
+    SnapshotEveryFormat(run, folder);
+}
+
+// --- Step 3: live preview to a callback window ---
+
+struct PreviewTally {
+    int frames = 0;
+    int failures = 0;
+    VELMOR_FRAME_INFO last = {};
+    std::vector<DWORD> latenciesMs;  // from posting (MSG.time) to handling
+};
+
+void CountFrameMessage(PreviewTally& tally, const MSG& msg)
+{
+    tally.latenciesMs.push_back(GetTickCount() - msg.time);
+    const auto* info = reinterpret_cast<const VELMOR_FRAME_INFO*>(msg.wParam);
+    if (!info) {
+        ++tally.failures;
+        std::printf("  frame failure, error %d: %s\n", static_cast<int>(msg.lParam),
+                    ErrorText(static_cast<int>(msg.lParam)));
         return;
     }
-    std::printf("Sensor: %d x %d; global gain %d..%d; colour gains %d..%d; exposure %d..%d lines\n", info.maxWidth,
-                info.maxHeight, info.globalGainMin, info.globalGainMax, info.colorGainMin, info.colorGainMax,
-                info.exposureMin, info.exposureMax);
+    ++tally.frames;
+    tally.last = *info;  // the record is rewritten for every frame
 }
 
-const char* ClockText(int clock)
+// Frame messages are counted here, where MSG.time is at hand; the rest go to their windows.
+void HandleQueuedMessages(HWND window, PreviewTally& tally)
 {
-    switch (clock) {
-    case 0: return "24 MHz";
-    case 1: return "12 MHz";
-    case 2: return "48 MHz";
-    case 3: return "40 MHz";
-    case 4: return "20 MHz";
-    case 5: return "10 MHz";
-    default: return "unknown";
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.hwnd == window && msg.message == VELMOR_WM_FRAME) {
+            CountFrameMessage(tally, msg);
+        } else {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
     }
 }
 
-const char* GrayModeText(int mode)
+void PumpMessages(HWND window, DWORD durationMs, PreviewTally& tally)
 {
-    switch (mode) {
-    case 0: return "off";
-    case 1: return "per-site gains";
-    case 2: return "gray from colour";
-    default: return "unknown";
+    const DWORD start = GetTickCount();
+    for (DWORD elapsed = 0; elapsed < durationMs; elapsed = GetTickCount() - start) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, durationMs - elapsed, QS_ALLINPUT);
+        HandleQueuedMessages(window, tally);
     }
 }
 
-// Every property of the camera, as an operator would read it.
-void PrintProperties(int camera)
+HWND CreateFrameWindow()
 {
-    int ok = 0;
-    const int clock = Velmor_GetHalfClock(camera, &ok);
-    std::printf("Sensor clock: %s\n", ok ? ClockText(clock) : "not readable");
-    const int exposureUs = Velmor_GetRealExposureTime(camera, &ok);
-    std::printf("Exposure: %d lines, %d us\n", Velmor_GetExposureTime(camera, nullptr), exposureUs);
-    std::printf("Global gain: %d (14 is neutral)\n", Velmor_GetGlobalGain(camera, nullptr));
-    std::printf("Colour gains: red %d, green1 %d, green2 %d, blue %d\n", Velmor_GetColorGainRed(camera, nullptr),
-                Velmor_GetColorGainGreen1(camera, nullptr), Velmor_GetColorGainGreen2(camera, nullptr),
-                Velmor_GetColorGainBlue(camera, nullptr));
-    std::printf("Mirrors: horizontal %s, vertical %s\n", Velmor_GetMirrorH(camera) ? "on" : "off",
-                Velmor_GetMirrorV(camera) ? "on" : "off");
-    std::printf("Brightness %d, contrast %d, hue %d, saturation %d, sharpness %d, gamma %d\n",
-                Velmor_GetBrightness(camera, nullptr), Velmor_GetContrast(camera, nullptr),
-                Velmor_GetHue(camera, nullptr), Velmor_GetSaturation(camera, nullptr),
-                Velmor_GetSharpness(camera, nullptr), Velmor_GetGamma(camera, nullptr));
-    std::printf("White balance gains: red %d, green %d, blue %d (100 is neutral); automatic: %s\n",
-                Velmor_GetBayerGainRed(camera, nullptr), Velmor_GetBayerGainGreen(camera, nullptr),
-                Velmor_GetBayerGainBlue(camera, nullptr), Velmor_GetBayerGainAuto(camera, nullptr) ? "on" : "off");
-    std::printf("Bayer mode: %d\n", Velmor_GetBayerMode(camera, nullptr));
-    std::printf("Gray mode: %s; gains R %d, G1 %d, G2 %d, B %d; offsets R %d, G1 %d, G2 %d, B %d\n",
-                GrayModeText(Velmor_GetGrayMode(camera, nullptr)), Velmor_GetGrayGainR(camera, nullptr),
-                Velmor_GetGrayGainG1(camera, nullptr), Velmor_GetGrayGainG2(camera, nullptr),
-                Velmor_GetGrayGainB(camera, nullptr), Velmor_GetGrayOffsetR(camera, nullptr),
-                Velmor_GetGrayOffsetG1(camera, nullptr), Velmor_GetGrayOffsetG2(camera, nullptr),
-                Velmor_GetGrayOffsetB(camera, nullptr));
-    BYTE port = 0;
-    if (Velmor_GetIOPort(camera, &port, 0, 0))
-        std::printf("I/O port inputs: 0x%02X\n", port);
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = kWindowClass;
+    if (!RegisterClassA(&windowClass))
+        return nullptr;
+    // Message-only: it receives the frames and never shows, so the demo runs headless.
+    return CreateWindowExA(0, kWindowClass, "velmor-demo frames", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                           windowClass.hInstance, nullptr);
 }
 
-void PrintErrors(int camera)
+void DestroyFrameWindow(HWND window)
 {
-    int code = Velmor_GetLastError(camera);
-    if (code == 0) {
-        std::printf("Error queue: empty\n");
+    if (window)
+        DestroyWindow(window);
+    UnregisterClassA(kWindowClass, GetModuleHandleA(nullptr));
+}
+
+bool AllZero(const std::vector<BYTE>& bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](BYTE b) { return b == 0; });
+}
+
+void PrintLatency(std::vector<DWORD> latencies)
+{
+    if (latencies.empty())
+        return;
+    std::sort(latencies.begin(), latencies.end());
+    std::printf("  latency from posting to handling: median %lu ms, maximum %lu ms\n",
+                latencies[latencies.size() / 2], latencies.back());
+}
+
+// What arrived must be the frames asked for: their size, format and the application's buffer.
+void CheckPreview(DemoRun& run, const PreviewTally& tally, FrameSize size, const std::vector<BYTE>& buffer)
+{
+    const VELMOR_FRAME_INFO& info = tally.last;
+    std::printf("  frames received: %d in %.1f s (%.1f per second counted here)\n", tally.frames, kPreviewMs / 1000.0,
+                tally.frames * 1000.0 / kPreviewMs);
+    if (tally.frames == 0) {
+        ReportFailure(run, "no frame arrived in %lu ms", kPreviewMs);
         return;
     }
+    std::printf("  frame rate from the frame information: %.1f frames per second\n", info.fpsTenths / 10.0);
+    PrintLatency(tally.latenciesMs);
+    std::printf("  frame size: %d x %d, %d bits per pixel, %zu-byte buffer\n", info.width, info.height,
+                info.bitsPerPixel, buffer.size());
+    if (info.width != size.width || info.height != size.height || info.bitsPerPixel != kPreviewBits)
+        ReportFailure(run, "the frames are not the %d x %d %d-bit frames asked for", size.width, size.height,
+                      kPreviewBits);
+    if (info.buffer != buffer.data() || AllZero(buffer))
+        ReportFailure(run, "the frames did not reach the application's buffer");
+    if (tally.failures != 0)
+        ReportFailure(run, "%d frame failures during the preview", tally.failures);
+}
+
+void RunLivePreview(DemoRun& run)
+{
+    const FrameSize size = CurrentFrameSize(run.camera);
+    std::printf("Live preview for %.1f s to a callback window (%d x %d, %s, 24-bit colour):\n", kPreviewMs / 1000.0,
+                size.width, size.height, SubSamplingText(run.camera));
+    HWND window = CreateFrameWindow();
+    if (!window) {
+        ReportFailure(run, "cannot create the frame window (Windows error %lu)", GetLastError());
+        DestroyFrameWindow(window);
+        return;
+    }
+    std::vector<BYTE> buffer(static_cast<size_t>(PaddedRowBytes(size.width, kPreviewBits / 8)) * size.height);
+    PreviewTally tally;
+    // A preview window of zero size at no parent: the SDK opens no window of its own.
+    if (!Velmor_SetPreviewWindow(run.camera, nullptr, 0, 0, 0, 0))
+        ReportFailure(run, "Velmor_SetPreviewWindow");
+    else if (!Velmor_SetColorMode(run.camera, kPreviewBits))
+        ReportFailure(run, "Velmor_SetColorMode(%d)", kPreviewBits);
+    else if (!Velmor_CallBackPreview(run.camera, window, buffer.data(), static_cast<int>(buffer.size()), kTopDown))
+        ReportFailure(run, "Velmor_CallBackPreview");
+    else {
+        PumpMessages(window, kPreviewMs, tally);
+        if (!Velmor_StopPreview(run.camera))
+            ReportFailure(run, "Velmor_StopPreview");
+        HandleQueuedMessages(window, tally);  // frames posted before the stop
+        CheckPreview(run, tally, size, buffer);
+    }
+    DestroyFrameWindow(window);
+}
+
+// --- Step 4: the end ---
+
+// The output format is stored with the camera's settings: leave it as found.
+void RestoreColorMode(DemoRun& run, int colorModeCode)
+{
+    const OutputFormat* format = FormatReportedAs(colorModeCode);
+    if (format && !Velmor_SetColorMode(run.camera, format->bits))
+        ReportFailure(run, "Velmor_SetColorMode(%d) to restore the output format", format->bits);
+}
+
+// Every failure has been reported with its codes already: anything left here went unnoticed.
+void PrintErrorQueue(DemoRun& run)
+{
     std::printf("Error queue, newest first:\n");
-    for (; code != 0; code = Velmor_GetLastError(camera))
-        std::printf("  %d: %s\n", code, ErrorText(code));
+    if (DrainErrors(run.camera, "  ") == 0)
+        std::printf("  empty\n");
+    else
+        ++run.failedSteps;
 }
 
 }  // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    // Unbuffered, so that every line shows as its step ends, even when a later step hangs.
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    const char* folder = argc > 1 ? argv[1] : kDefaultFolder;
+
     const unsigned version = static_cast<unsigned>(Velmor_GetDllVersion());
     std::printf("VelmorSdk_520QK_ZRX version 0x%08X (%u)\n", version, version);
-
-    const int camera = Velmor_Initialize(nullptr);
-    if (camera == 0) {
-        std::printf("No camera object could be created.\n");
+    DemoRun run;
+    run.camera = Velmor_Initialize(nullptr);
+    if (run.camera == 0) {
+        std::printf("FAILED: no camera object could be created\n");
         return 1;
     }
-    std::printf("Camera handle: %d\n", camera);
-    PrintDevices(camera);
-    PrintCameraInfo(camera);
-    PrintSettings(camera);
-    PrintProperties(camera);
-    PrintErrors(camera);
+    std::printf("Camera handle: %d\n", run.camera);
 
-    const int released = Velmor_Release(camera);
-    std::printf("Released: %s\n", released ? "yes" : "no");
-    return released ? 0 : 1;
+    if (PrintDevices(run) > 0) {
+        const int colorMode = Velmor_GetColorMode(run.camera);
+        PrintCameraInfo(run);
+        TakeSnapshots(run, folder);
+        RunLivePreview(run);
+        RestoreColorMode(run, colorMode);
+    }
+    PrintErrorQueue(run);
+    if (!Velmor_Release(run.camera))
+        ReportFailure(run, "Velmor_Release");
+    else
+        std::printf("Released the camera\n");
+    if (run.failedSteps == 0)
+        std::printf("Result: every step succeeded\n");
+    else
+        std::printf("Result: %d failure%s, each reported above\n", run.failedSteps, run.failedSteps == 1 ? "" : "s");
+    return run.failedSteps == 0 ? 0 : 1;
 }

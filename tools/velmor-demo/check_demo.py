@@ -1,0 +1,119 @@
+#!/usr/bin/python3
+"""Runs velmor-demo (under Wine) against the emulated camera and checks its report against what it
+left behind: every format saved in every type, each file of the size printed and of the snapshot's
+dimensions when read by decoders written elsewhere (ImageMagick; the BMP header for the bit counts
+ImageMagick does not read), JPEG files shrinking with quality, and a preview that delivered 24-bit
+frames of the full size to the demo's buffer with no failure left in the error queue.
+    check_demo.py RUNNER... DEMO"""
+import os
+import re
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+
+BITS = (8, 16, 24, 32, 48, 64)
+SUFFIXES = (".bmp", ".raw", "-q100.jpg", "-q70.jpg", "-q20.jpg", ".png", ".tif")
+WIDE = (16, 48, 64)  # 10-bit samples in 16-bit words
+IDENTIFY = "/usr/bin/identify"  # the real ImageMagick, not a wrapper elsewhere on PATH
+FILE_LINE = re.compile(r"^ +(snapshot-(\d+)bit(\S+)) +(\d+) bytes +[\d.]+ ms$", re.M)
+
+
+def padded_row(width, bits):
+    return (width * bits // 8 + 3) & ~3
+
+
+def identify(path):
+    """Width, height and bits per sample as ImageMagick reads them."""
+    out = subprocess.run([IDENTIFY, "-format", "%w %h %z", path], capture_output=True, text=True).stdout
+    return tuple(int(v) for v in out.split()) if out else None
+
+
+def bmp_header(path):
+    with open(path, "rb") as f:
+        head = f.read(30)
+    file_size, = struct.unpack_from("<I", head, 2)
+    width, height, _, bit_count = struct.unpack_from("<iiHH", head, 18)
+    return file_size, width, abs(height), bit_count
+
+
+def check_file(path, bits, suffix, width, height):
+    """Returns what is wrong with one saved file, or None."""
+    size = os.path.getsize(path)
+    if suffix == ".raw":
+        expected = padded_row(width, bits) * height
+        return None if size == expected else f"{size} bytes, not {expected}"
+    if suffix == ".bmp":
+        header = bmp_header(path)
+        return None if header == (size, width, height, bits) else f"BMP header {header}"
+    read = identify(path)
+    depth = 16 if bits in WIDE and suffix in (".png", ".tif") else 8
+    return None if read == (width, height, depth) else f"read as {read}, not {(width, height, depth)}"
+
+
+def check_files(report, folder, failures):
+    size = re.search(r"^Snapshots at (\d+) x (\d+)", report, re.M)
+    if not size:
+        failures.append("no snapshot size in the report")
+        return
+    width, height = int(size.group(1)), int(size.group(2))
+    listed = {m.group(1): (int(m.group(2)), m.group(3), int(m.group(4))) for m in FILE_LINE.finditer(report)}
+    expected = {f"snapshot-{b}bit{s}" for b in BITS for s in SUFFIXES}
+    if set(listed) != expected:
+        failures.append(f"files listed: missing {sorted(expected - set(listed))}, extra {sorted(set(listed) - expected)}")
+    for name, (bits, suffix, printed) in sorted(listed.items()):
+        path = os.path.join(folder, name)
+        if not os.path.exists(path) or os.path.getsize(path) != printed:
+            failures.append(f"{name}: not on disk with the {printed} bytes printed")
+            continue
+        wrong = check_file(path, bits, suffix, width, height)
+        if wrong:
+            failures.append(f"{name}: {wrong}")
+    for bits in BITS:
+        jpeg = [listed.get(f"snapshot-{bits}bit-q{q}.jpg", (0, "", 0))[2] for q in (100, 70, 20)]
+        if not jpeg[0] > jpeg[1] > jpeg[2]:
+            failures.append(f"{bits}-bit JPEG sizes at quality 100, 70, 20 do not shrink: {jpeg}")
+
+
+def check_preview(report, failures):
+    frames = re.search(r"^  frames received: (\d+)", report, re.M)
+    if not frames or int(frames.group(1)) == 0:
+        failures.append("no preview frame received")
+    if not re.search(r"^  frame size: 2048 x 1536, 24 bits per pixel, 9437184-byte buffer$", report, re.M):
+        failures.append("preview frame size line missing or wrong")
+    if not re.search(r"^  frame rate from the frame information: \d+\.\d frames per second$", report, re.M):
+        failures.append("no frame rate line")
+    if not re.search(r"^  latency from posting to handling: median \d+ ms, maximum \d+ ms$", report, re.M):
+        failures.append("no latency line")
+
+
+def main(argv):
+    runner, demo = argv[:-1], argv[-1]
+    folder = tempfile.mkdtemp(prefix="velmor-demo-")
+    env = dict(os.environ, VELMOR_EMULATION="devices=0;source=bars")
+    run = subprocess.run(runner + [demo, "Z:" + folder], capture_output=True, text=True, env=env)
+    report = run.stdout
+    failures = []
+    if run.returncode != 0 or "Result: every step succeeded" not in report:
+        failures.append(f"the demo exited with {run.returncode}")
+    if "FAILED" in report or not re.search(r"^Error queue, newest first:\n  empty$", report, re.M):
+        failures.append("the report holds failures or queued errors")
+    if not re.search(r"^Cameras found: 1$", report, re.M):
+        failures.append("the emulated camera is not listed")
+    check_files(report, folder, failures)
+    check_preview(report, failures)
+
+    for f in failures:
+        print("FAIL:", f)
+    if failures:
+        print(report, run.stderr, sep="\n")
+        print(f"{len(failures)} failures; the files are in {folder}")
+        return 1
+    shutil.rmtree(folder)
+    print("ok")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))

@@ -3,6 +3,7 @@
 #include "camera/velmor.h"
 
 #include <cstdlib>
+#include <memory>
 #include <new>
 
 namespace {
@@ -37,6 +38,11 @@ int CSdkChain::Find(int32_t h)
 
 int32_t CSdkChain::CreateCamera()
 {
+    // The ring's node comes first: once the camera object exists nothing can fail, and a camera
+    // object is never destroyed unregistered (its destructor would store its settings).
+    std::unique_ptr<Node> node(new (std::nothrow) Node{CSDKDATA{0, nullptr}, nullptr, nullptr});
+    if (!node)
+        return 0;
     CVelmor* camera = new (std::nothrow) CVelmor();
     if (!camera)
         return 0;
@@ -48,8 +54,8 @@ int32_t CSdkChain::CreateCamera()
         handle = static_cast<int32_t>(static_cast<uint32_t>(GetTickCount()) + static_cast<uint32_t>(rand()) +
                                       static_cast<uint32_t>(count));
     } while (handle == 0 || Find(handle));
-    CSDKDATA entry{handle, camera};
-    Add(entry);
+    node->data = CSDKDATA{handle, camera};
+    Link(node.release());
     return handle;
 }
 

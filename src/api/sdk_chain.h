@@ -31,9 +31,11 @@ public:
     CTRing& operator=(const CTRing&) = delete;
 
     // Inserts a copy just before the cursor and makes it the cursor.
-    virtual void Add(T& element)
+    virtual void Add(T& element) { Link(new Node{element, nullptr, nullptr}); }
+
+    // Inserts a node made by the caller (who then no longer owns it) just before the cursor.
+    void Link(Node* node)
     {
-        Node* node = new Node{element, nullptr, nullptr};
         if (!current) {
             node->prev = node->next = node;
             count = 1;

@@ -4,27 +4,29 @@
 // so the queue has a lock of its own.
 #include "camera/critical_section.h"
 
+#include <VelmorSdk_520QK_ZRX.h>
+
 #include <cstdint>
 
-// Error codes, as the public header names them.
+// Error codes and messages: the public header's.
 enum ErrorCode : int32_t {
-    kErrorNone = 0,
-    kErrorState = 1,
-    kErrorDeviceBusy = 2,
-    kErrorThread = 3,
-    kErrorWindow = 4,
-    kErrorMemory = 5,
-    kErrorRegister = 6,
-    kErrorCaptureWindow = 7,
-    kErrorTransfer = 8,
-    kErrorArgument = 9,
-    kErrorNotAvailable = 11,
-    kErrorFile = 12,
-    kErrorNoFrame = 13,
+    kErrorNone = VELMOR_ERROR_NONE,
+    kErrorState = VELMOR_ERROR_STATE,
+    kErrorDeviceBusy = VELMOR_ERROR_DEVICE_BUSY,
+    kErrorThread = VELMOR_ERROR_THREAD,
+    kErrorWindow = VELMOR_ERROR_WINDOW,
+    kErrorMemory = VELMOR_ERROR_MEMORY,
+    kErrorRegister = VELMOR_ERROR_REGISTER,
+    kErrorCaptureWindow = VELMOR_ERROR_CAPTURE_WINDOW,
+    kErrorTransfer = VELMOR_ERROR_TRANSFER,
+    kErrorArgument = VELMOR_ERROR_ARGUMENT,
+    kErrorNotAvailable = VELMOR_ERROR_NOT_AVAILABLE,
+    kErrorFile = VELMOR_ERROR_FILE,
+    kErrorNoFrame = VELMOR_ERROR_NO_FRAME,
 };
 
-constexpr UINT kMessageFrame = WM_APP + 2;  // to the callback window
-constexpr UINT kMessageError = WM_APP + 3;  // to the notification window
+constexpr UINT kMessageFrame = VELMOR_WM_FRAME;  // to the callback window
+constexpr UINT kMessageError = VELMOR_WM_ERROR;  // to the notification window
 
 class ErrorQueue {
 public:

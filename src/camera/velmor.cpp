@@ -1,5 +1,6 @@
 #include "camera/velmor.h"
 
+#include "camera/driver_ports.h"
 #include "device/memory_block.h"
 #include "settings/registry_settings.h"
 
@@ -10,9 +11,8 @@
 
 namespace {
 
-constexpr int kSensorWidth = 2048;
-constexpr int kSensorHeight = 1536;
-constexpr int kPathBufferBytes = 1024;  // wide paths are converted into a buffer of this size
+constexpr int kSensorWidth = CVelmor520QKZRXSdk::kSensorColumns;
+constexpr int kSensorHeight = CVelmor520QKZRXSdk::kSensorRows;
 
 // Bit counts accepted by SetColorMode, by output format index, and the codes GetColorMode reports
 // (10-bit samples in 16-bit words report their significant bits).
@@ -73,7 +73,7 @@ int CVelmor::Initialize(HWND notify)
         return 0;
     }
     Guard guard(deviceLock);
-    device.reset(new (std::nothrow) CVelmor520QKZRXSdk());
+    device.reset(new (std::nothrow) CVelmor520QKZRXSdk(ProcessDriverPort()));
     notifyWindow = notify;
     if (!device || !CreateSurfaces()) {
         Raise(kErrorMemory);
@@ -83,7 +83,7 @@ int CVelmor::Initialize(HWND notify)
     settings::LoadWindowPreset(deviceNumber, region);
     if (!CaptureRegionValid()) {
         Raise(kErrorCaptureWindow);
-        region = CaptureRegion{kSensorWidth, kSensorHeight, kSensorWidth, kSensorHeight, 0, 0, region.bufferCount};
+        region = FullSensorRegion(region.bufferCount);
     }
     device->SetSensorWindow(region.left, region.top, region.width, region.height, stream.subSample);
     previewRect = RECT{0, 0, region.width, region.height};
@@ -106,10 +106,10 @@ void CVelmor::ApplyGainsAndExposure()
     constexpr int kByte = 0xFF;
     constexpr int kWord = 0xFFFF;
     device->SetGlobalGain(analog.globalGain & kByte);
-    device->SetColorGain(kRegisterGainG1, analog.gainG1 & kByte);
-    device->SetColorGain(kRegisterGainR, analog.gainR & kByte);
-    device->SetColorGain(kRegisterGainB, analog.gainB & kByte);
-    device->SetColorGain(kRegisterGainG2, analog.gainG2 & kByte);
+    device->SetColorGain(sensor::kGainGreen1, analog.gainG1 & kByte);
+    device->SetColorGain(sensor::kGainRed, analog.gainR & kByte);
+    device->SetColorGain(sensor::kGainBlue, analog.gainB & kByte);
+    device->SetColorGain(sensor::kGainGreen2, analog.gainG2 & kByte);
     device->SetExposure(analog.exposureLines & kWord);
 }
 
@@ -193,7 +193,7 @@ int CVelmor::LoadConfigFile(const char* path)
 int CVelmor::LoadConfigFileW(const wchar_t* path)
 {
     char narrow[kPathBufferBytes];
-    if (!path || WideCharToMultiByte(CP_THREAD_ACP, 0, path, -1, narrow, sizeof(narrow), nullptr, nullptr) == 0) {
+    if (!NarrowPath(path, narrow)) {
         Raise(kErrorFile);
         return 0;
     }
@@ -207,6 +207,16 @@ bool CVelmor::CaptureRegionValid() const
            r.height <= kSensorHeight && r.left <= kSensorWidth && r.top <= kSensorHeight &&
            r.left + r.width <= kSensorWidth && r.top + r.height <= kSensorHeight && stream.subSample != 3 &&
            stream.subSample != 19;
+}
+
+CaptureRegion CVelmor::FullSensorRegion(int32_t bufferCount)
+{
+    return CaptureRegion{kSensorWidth, kSensorHeight, kSensorWidth, kSensorHeight, 0, 0, bufferCount};
+}
+
+bool CVelmor::NarrowPath(const wchar_t* path, char (&narrow)[kPathBufferBytes])
+{
+    return path && WideCharToMultiByte(CP_THREAD_ACP, 0, path, -1, narrow, kPathBufferBytes, nullptr, nullptr) != 0;
 }
 
 int CVelmor::SubSampleDivisor(int code)

@@ -47,12 +47,6 @@
 #include <utility>
 #include <vector>
 
-// Sensor registers of the colour gains.
-constexpr int kRegisterGainG1 = 43;
-constexpr int kRegisterGainB = 44;
-constexpr int kRegisterGainR = 45;
-constexpr int kRegisterGainG2 = 46;
-
 // Acquisition states (acqState).
 enum AcquisitionState : int32_t { kAcqIdle = 0, kAcqPreview = 1, kAcqCapture = 2, kAcqTrigger = 3 };
 // The acquisition thread's run flag (running).
@@ -132,6 +126,8 @@ public:
     // The automatic exposure rule, from the five measuring windows' mean levels.
     void ApplyAutoExposure(const int32_t means[kAutoIrisWindows]);
     // Shows a value set by the automatic exposure in the open analog dialog (control 1015 or 1027).
+    // Runs on the acquisition thread with deviceLock and frameLock held: it must post to the
+    // dialog, never send, since the dialog's thread may be waiting for deviceLock.
     using AnalogDialogHook = void (*)(void* dialog, int control, int value);
     AnalogDialogHook analogDialogHook = nullptr;
 
@@ -168,6 +164,12 @@ public:
 
     // Capture window rule: inside the sensor and a sub-sampling that the window sizing knows.
     bool CaptureRegionValid() const;
+    // The whole sensor as the capture region.
+    static CaptureRegion FullSensorRegion(int32_t bufferCount);
+    // Wide paths are converted to the thread's code page into a buffer of this size; false when
+    // the path is null or does not convert or fit.
+    static constexpr int kPathBufferBytes = 1024;
+    static bool NarrowPath(const wchar_t* path, char (&narrow)[kPathBufferBytes]);
     // Sensor pixels per frame pixel along each axis for a sub-sampling code.
     static int SubSampleDivisor(int code);
     // Bits per pixel of an output format index: 8, 16, 24, 32, 48, 64.
@@ -214,7 +216,7 @@ public:
     HANDLE acqDoneEvent = nullptr;
     HANDLE acqWakeEvent = nullptr;  // manual reset: cuts the loop's pauses short when it is stopped
     HWND parentWindow = nullptr;    // parentWindow, previewRect: acquisitionLock
-    RECT previewRect = {0, 0, 2048, 1536};
+    RECT previewRect = {0, 0, kSensorColumns, kSensorRows};
     HWND notifyWindow = nullptr;
     HWND callbackWindow = nullptr;  // callbackWindow, userBuffer, userBufferSize, userTopDown: frameLock
     BYTE* userBuffer = nullptr;

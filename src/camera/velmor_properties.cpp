@@ -2,6 +2,7 @@
 // capture window, automatic exposure, and the camera information record.
 #include "camera/velmor.h"
 
+#include "pipeline/filter_table.h"
 #include "settings/registry_settings.h"
 
 #include <algorithm>
@@ -10,50 +11,14 @@ namespace {
 
 constexpr int kGainMax = 63;
 constexpr int kLowByte = 0xFF;
-constexpr int kFilterNumbers = 28;
-
-// Ranges of the stored filter values, by filter number; packed or device values have none.
-struct FilterRange {
-    int32_t FilterParams::* field;
-    int32_t low;
-    int32_t high;
-};
-
-const FilterRange* StoredFilter(int number)
-{
-    static const FilterRange kRanges[kFilterNumbers + 1] = {
-        {},
-        {&FilterParams::brightness, -255, 255},
-        {&FilterParams::contrast, -127, 127},
-        {&FilterParams::hue, -360, 360},
-        {&FilterParams::saturation, -255, 255},
-        {&FilterParams::sharpness, 0, 30},
-        {},  // 6: the three Bayer gains packed
-        {&FilterParams::bayerGainR, 0, 400},
-        {&FilterParams::bayerGainG, 0, 400},
-        {&FilterParams::bayerGainB, 0, 400},
-        {},  // 10: automatic white balance flag
-        {&FilterParams::gamma, 0, 200},
-        {&FilterParams::bayerMode, 0, 3},
-        {}, {}, {}, {}, {}, {},  // 13-18: sensor gains and exposure
-        {&FilterParams::grayMode, 0, 2},
-        {&FilterParams::grayGainR, 0, 255},
-        {&FilterParams::grayGainG1, 0, 255},
-        {&FilterParams::grayGainG2, 0, 255},
-        {&FilterParams::grayGainB, 0, 255},
-        {&FilterParams::grayOffsetR, -255, 255},
-        {&FilterParams::grayOffsetG1, -255, 255},
-        {&FilterParams::grayOffsetG2, -255, 255},
-        {&FilterParams::grayOffsetB, -255, 255},
-        {&FilterParams::grayGainAuto, 0, 1},
-    };
-    return number >= 1 && number <= kFilterNumbers && kRanges[number].field ? &kRanges[number] : nullptr;
-}
-
-constexpr int kFilterBayerRgb = 6;
-constexpr int kFilterBayerAuto = 10;
-constexpr int kFilterGlobalGain = 13;
-constexpr int kFilterExposure = 18;
+// The filter numbers are the public header's.
+static_assert(kFilterBrightness == VELMOR_FILTER_BRIGHTNESS && kFilterSharpness == VELMOR_FILTER_SHARPNESS &&
+              kFilterBayerRgb == VELMOR_FILTER_BAYER_GAIN_RGB && kFilterBayerAuto == VELMOR_FILTER_BAYER_GAIN_AUTO &&
+              kFilterBayerMode == VELMOR_FILTER_BAYER_MODE && kFilterGlobalGain == VELMOR_FILTER_GLOBAL_GAIN &&
+              kFilterColorGainRed == VELMOR_FILTER_COLOR_GAIN_RED &&
+              kFilterColorGainBlue == VELMOR_FILTER_COLOR_GAIN_BLUE && kFilterExposure == VELMOR_FILTER_EXPOSURE &&
+              kFilterGrayMode == VELMOR_FILTER_GRAY_MODE && kFilterGrayOffsetB == VELMOR_FILTER_GRAY_OFFSET_B &&
+              kFilterGrayGainAuto == VELMOR_FILTER_GRAY_GAIN_AUTO);
 
 // Filter numbers 14..17 and the sensor register and field of each.
 struct ColorGain {
@@ -63,12 +28,13 @@ struct ColorGain {
 const ColorGain* ColorGainOf(int number)
 {
     static const ColorGain kGains[] = {
-        {kRegisterGainR, &AnalogSettings::gainR},    // 14
-        {kRegisterGainG1, &AnalogSettings::gainG1},  // 15
-        {kRegisterGainG2, &AnalogSettings::gainG2},  // 16
-        {kRegisterGainB, &AnalogSettings::gainB},    // 17
+        {sensor::kGainRed, &AnalogSettings::gainR},    // 14
+        {sensor::kGainGreen1, &AnalogSettings::gainG1},  // 15
+        {sensor::kGainGreen2, &AnalogSettings::gainG2},  // 16
+        {sensor::kGainBlue, &AnalogSettings::gainB},    // 17
     };
-    return number >= 14 && number <= 17 ? &kGains[number - 14] : nullptr;
+    return number >= kFilterColorGainRed && number <= kFilterColorGainBlue ? &kGains[number - kFilterColorGainRed]
+                                                                           : nullptr;
 }
 
 }  // namespace
@@ -78,13 +44,13 @@ int CVelmor::SetFilterValue(int number, int value)
     if (!HasDevice())
         return 0;
     // The pipeline reads the filter record under frameLock, once per frame.
-    if (const FilterRange* range = StoredFilter(number)) {
-        if (value < range->low || value > range->high) {
+    if (const FilterValue* stored = FindFilterValue(number)) {
+        if (value < stored->low || value > stored->high) {
             Raise(kErrorArgument);
             return 0;
         }
         Guard frame(frameLock);
-        filter.*range->field = value;
+        filter.*stored->field = value;
         return 1;
     }
     if (number == kFilterBayerRgb) {
@@ -150,8 +116,8 @@ int CVelmor::GetFilterValue(int number, int* ok)
     }
     if (ok)
         *ok = 1;
-    if (const FilterRange* range = StoredFilter(number))
-        return filter.*range->field;
+    if (const FilterValue* stored = FindFilterValue(number))
+        return filter.*stored->field;
     Guard guard(deviceLock);
     if (const ColorGain* gain = ColorGainOf(number)) {
         uint8_t value = 0;
@@ -308,11 +274,7 @@ int CVelmor::SetCaptureWindow(int width, int height)
     region = *match;
     if (!CaptureRegionValid()) {
         Raise(kErrorCaptureWindow);
-        region = CaptureRegion{CVelmor520QKZRXSdk::kSensorColumns, CVelmor520QKZRXSdk::kSensorRows,
-                               CVelmor520QKZRXSdk::kSensorColumns, CVelmor520QKZRXSdk::kSensorRows,
-                               0,
-                               0,
-                               match->bufferCount};
+        region = FullSensorRegion(match->bufferCount);
     }
     device->SetSensorWindow(region.left, region.top, region.width, region.height, stream.subSample);
     return 1;
@@ -333,7 +295,7 @@ int CVelmor::GetCameraInfo(VELMOR_CAMERA_INFO* info)
         return 0;
     }
     uint8_t colorMin = 0;
-    device->GetColorGainMin(kRegisterGainR, &colorMin);
+    device->GetColorGainMin(sensor::kGainRed, &colorMin);
     info->maxWidth = CVelmor520QKZRXSdk::kSensorColumns;
     info->maxHeight = CVelmor520QKZRXSdk::kSensorRows;
     info->globalGainMin = CVelmor520QKZRXSdk::GetGlobalGainMin();

@@ -7,9 +7,12 @@
 
 #include <cstring>
 
-namespace {
-constexpr int kPathBufferBytes = 1024;  // wide names are converted into a buffer of this size
+// The writer's codes are the public header's.
+static_assert(kSaveBmp == VELMOR_SAVE_BMP && kSaveRaw == VELMOR_SAVE_RAW && kSaveJpeg100 == VELMOR_SAVE_JPEG_100 &&
+              kSaveJpeg70 == VELMOR_SAVE_JPEG_70 && kSaveJpeg20 == VELMOR_SAVE_JPEG_20 && kSavePng == VELMOR_SAVE_PNG &&
+              kSaveTiff == VELMOR_SAVE_TIFF);
 
+namespace {
 bool CopySurface(const FrameSurface& source, FrameSurface& copy)
 {
     if (!copy.CreateLike(&source))
@@ -36,7 +39,7 @@ int CVelmor::SaveImageW(const wchar_t* path, int fileType)
     if (!HasDevice())
         return 0;
     char narrow[kPathBufferBytes];
-    if (!path || WideCharToMultiByte(CP_THREAD_ACP, 0, path, -1, narrow, sizeof(narrow), nullptr, nullptr) == 0) {
+    if (!NarrowPath(path, narrow)) {
         Raise(kErrorState);
         return 0;
     }

@@ -3,6 +3,18 @@
 // The request codes and pipes are in driver_port.h.
 #include <cstdint>
 
+// The sensor array.
+constexpr int kSensorColumns = 2048;
+constexpr int kSensorRows = 1536;
+
+// Device paths: kDevicePathPrefix, the base name, '-', and one character per device number.
+constexpr char kDevicePathPrefix[] = "\\\\.\\";
+constexpr char kDeviceBaseName[] = "Velm520QKZRX";
+constexpr char kDeviceSuffixes[] = "0123456789ABCDEFGHIJKLNMOPQRSTUVWXYZ";  // N before M
+
+// Image reads of this many bytes or more need the large-transfer request code.
+constexpr uint32_t kLargeTransferBytes = 3072000;
+
 namespace cmd {
 constexpr uint8_t kArmTransfer = 0x01;
 constexpr uint8_t kRequestFrame = 0x02;

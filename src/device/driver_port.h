@@ -1,7 +1,8 @@
 #pragma once
 // The one narrow way to the camera driver: open a device path, issue I/O control requests, close.
-// The Win32 port goes to the kernel driver; the emulated port to cameras emulated in this process
-// (VELMOR_EMULATION set and not empty). Everything above this port is the same in both cases.
+// The Win32 port goes to the kernel driver; other ports (the emulated cameras, test doubles) are
+// given to the device objects by whoever composes them. Everything above this port is the same
+// whichever port stands behind it.
 #include <cstdint>
 
 // Request codes of the driver (device type 0x22, any access).
@@ -30,6 +31,3 @@ public:
                          uint32_t outBytes, uint32_t* returned) = 0;
     virtual void Close(DriverHandle handle) = 0;
 };
-
-// The port of this process: chosen once from VELMOR_EMULATION.
-DriverPort& ProcessDriverPort();

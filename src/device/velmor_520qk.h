@@ -6,20 +6,19 @@
 
 class CVelmor520QKZRXSdk : public CVLMSdkLib {
 public:
-    static constexpr char kDeviceBaseName[] = "Velm520QKZRX";
-    static constexpr int kSensorColumns = 2048;
-    static constexpr int kSensorRows = 1536;
+    static constexpr const char (&kDeviceBaseName)[sizeof(::kDeviceBaseName)] = ::kDeviceBaseName;
+    static constexpr int kSensorColumns = ::kSensorColumns;
+    static constexpr int kSensorRows = ::kSensorRows;
     static constexpr int kMinColumns = 4;
     static constexpr int kMinRows = 3;
     static constexpr int kRingBuffers = 4;
-    static constexpr int64_t kLargeTransferBytes = 3072000;  // image reads from this size on use the large code
     static constexpr int kGainDefault = 14;
     static constexpr int kGainMin = 0;
     static constexpr int kExposureDefault = 1561;
     static constexpr int kExposureMax = 16383;
 
     // Scans the devices and initialises device 0. `port` is borrowed and must outlive the object.
-    explicit CVelmor520QKZRXSdk(DriverPort& port = ProcessDriverPort());
+    explicit CVelmor520QKZRXSdk(DriverPort& port);
 
     int InitializeModel(int n);
     int SetSampleWidth(int wide) override;

@@ -89,11 +89,11 @@ int CVLMSdkLib::SetSampleWidth(int wide)
 
 bool CVLMSdkLib::FormatDevicePath(const char* baseName, int n, char* path, int bytes)
 {
-    constexpr int kSuffixes = sizeof(kSuffixTable) - 1;
+    constexpr int kSuffixes = sizeof(kDeviceSuffixes) - 1;
     if (!path || bytes <= 0 || n < 0 || n >= kSuffixes)
         return false;
-    const char suffix[2] = {kSuffixTable[n], '\0'};
-    const int written = std::snprintf(path, bytes, "\\\\.\\%s-%s", baseName, suffix);
+    const char suffix[2] = {kDeviceSuffixes[n], '\0'};
+    const int written = std::snprintf(path, bytes, "%s%s-%s", kDevicePathPrefix, baseName, suffix);
     return written > 0 && written < bytes;
 }
 

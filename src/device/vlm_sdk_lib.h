@@ -19,7 +19,6 @@
 
 class CVLMSdkLib {
 public:
-    static constexpr char kSuffixTable[] = "0123456789ABCDEFGHIJKLNMOPQRSTUVWXYZ";  // N before M
     static constexpr int kBaseNameBytes = 64;
     static constexpr int kPathBytes = 128;
     static constexpr uint32_t kDefaultDriverWaitMs = 3000;
@@ -50,7 +49,7 @@ public:
     };
 
     // `port` is borrowed and must outlive the object.
-    explicit CVLMSdkLib(DriverPort& port = ProcessDriverPort());
+    explicit CVLMSdkLib(DriverPort& port);
     virtual ~CVLMSdkLib();
     CVLMSdkLib(const CVLMSdkLib&) = delete;
     CVLMSdkLib& operator=(const CVLMSdkLib&) = delete;

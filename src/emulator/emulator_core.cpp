@@ -8,9 +8,6 @@
 namespace emu {
 namespace {
 
-constexpr char kPathPrefix[] = "\\\\.\\Velm520QKZRX-";
-// Suffixes of device numbers 0..35; the table holds N before M.
-constexpr char kSuffixes[] = "0123456789ABCDEFGHIJKLNMOPQRSTUVWXYZ";
 
 constexpr uint32_t kPipeIndexBytes = 4;
 constexpr uint32_t kWaitInputBytes = 8;  // {1, wait ms}; the driver ignores what follows
@@ -27,19 +24,26 @@ constexpr uint64_t kRawBytes = uint64_t{kRawSamples} * 2;
 
 char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
+// Skips `part` at the start of `text`, comparing without regard to case; null when it is not there.
+const char* Skip(const char* text, const char* part)
+{
+    for (; *part; ++text, ++part) {
+        if (*text == '\0' || Upper(*text) != Upper(*part))
+            return nullptr;
+    }
+    return text;
+}
+
 // Device number of a path, or -1. Object names compare without regard to case, as Windows does.
 int DeviceOfPath(const char* path)
 {
-    const size_t prefixLength = sizeof(kPathPrefix) - 1;
-    for (size_t i = 0; i < prefixLength; ++i) {
-        if (path[i] == '\0' || Upper(path[i]) != Upper(kPathPrefix[i]))
-            return -1;
-    }
-    const char suffix = Upper(path[prefixLength]);
-    if (suffix == '\0' || path[prefixLength + 1] != '\0')
+    const char* rest = Skip(path, kDevicePathPrefix);
+    rest = rest ? Skip(rest, kDeviceBaseName) : nullptr;
+    rest = rest ? Skip(rest, "-") : nullptr;
+    if (!rest || rest[0] == '\0' || rest[1] != '\0')
         return -1;
-    const char* found = std::strchr(kSuffixes, suffix);
-    return found ? static_cast<int>(found - kSuffixes) : -1;
+    const char* found = std::strchr(kDeviceSuffixes, Upper(rest[0]));
+    return found ? static_cast<int>(found - kDeviceSuffixes) : -1;
 }
 
 uint32_t ReadLe32(const uint8_t* p)

@@ -16,8 +16,6 @@ namespace emu {
 constexpr int kMaxHandles = 256;  // open handles at one time, all cameras together
 constexpr uint32_t kReplyBytes = 64;
 constexpr uint32_t kDefaultDriverWaitMs = 3000;
-// Requests with the ordinary codes move less than this; larger image reads need the large code.
-constexpr uint32_t kLargeTransferBytes = 3072000;
 
 class EmulatorCore {
 public:

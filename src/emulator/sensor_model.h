@@ -10,12 +10,11 @@
 
 namespace emu {
 
-constexpr int kSensorColumns = 2048;
-constexpr int kSensorRows = 1536;
+constexpr int kSensorColumns = ::kSensorColumns;
+constexpr int kSensorRows = ::kSensorRows;
 constexpr int kSensorRegisters = 256;
 constexpr int kControlRegisters = 256;
 constexpr uint32_t kSromBytes = 8192;
-constexpr uint32_t kSromVariantAddress = 0x1EB0;
 
 // The camera's registers, as the SDK's device layer names them.
 namespace reg = sensor;

@@ -1,6 +1,8 @@
 // JPEG through libjpeg. This file must not include windows.h: both define `boolean`.
 #include <csetjmp>
 #include <cstdio>
+#include <memory>
+#include <new>
 #include <vector>
 
 #include <jpeglib.h>
@@ -95,11 +97,14 @@ int WriteJpeg(const char* name, const FrameSurface& surface, int quality)
     int components = 0;
     if (!PrepareWorkingSurface(surface, work, components))
         return 0;
+    // The row buffer comes first: once the file is open nothing may leave without closing it.
+    std::unique_ptr<JSAMPLE[]> row(new (std::nothrow) JSAMPLE[static_cast<size_t>(work.width) * components]);
+    if (!row)
+        return 0;
     std::FILE* file = std::fopen(name, "wb");
     if (!file)
         return 0;
-    std::vector<JSAMPLE> row(static_cast<size_t>(work.width) * components);
-    int result = Compress(file, work, components, quality, row.data());
+    int result = Compress(file, work, components, quality, row.get());
     // A short write of the last buffered bytes shows only here.
     if (std::fflush(file) != 0 || std::ferror(file))
         result = 0;

@@ -2,12 +2,14 @@
 // The camera object's persisted setting groups, in the order their values are stored.
 #include <cstdint>
 
+#include "device/device_protocol.h"
+
 // Capture region: one window preset ("TH", "TV", "EH", "EV", "EHS", "EVS", "Buf").
 struct CaptureRegion {
-    int32_t totalWidth = 2048;
-    int32_t totalHeight = 1536;
-    int32_t width = 2048;
-    int32_t height = 1536;
+    int32_t totalWidth = kSensorColumns;
+    int32_t totalHeight = kSensorRows;
+    int32_t width = kSensorColumns;
+    int32_t height = kSensorRows;
     int32_t left = 0;
     int32_t top = 0;
     int32_t bufferCount = 4;

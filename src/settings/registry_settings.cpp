@@ -2,7 +2,10 @@
 
 #include <windows.h>
 
+#include <array>
 #include <cstdio>
+
+#include "pipeline/filter_table.h"
 
 namespace settings {
 namespace {
@@ -23,8 +26,8 @@ struct Value {
 };
 
 const Value<CaptureRegion> kPresetValues[] = {
-    {"TH", &CaptureRegion::totalWidth, 2048}, {"TV", &CaptureRegion::totalHeight, 1536},
-    {"EH", &CaptureRegion::width, 2048},      {"EV", &CaptureRegion::height, 1536},
+    {"TH", &CaptureRegion::totalWidth, kSensorColumns}, {"TV", &CaptureRegion::totalHeight, kSensorRows},
+    {"EH", &CaptureRegion::width, kSensorColumns},      {"EV", &CaptureRegion::height, kSensorRows},
     {"EHS", &CaptureRegion::left, 0},         {"EVS", &CaptureRegion::top, 0},
     {"Buf", &CaptureRegion::bufferCount, 4},
 };
@@ -51,21 +54,29 @@ const Value<AnalogSettings> kAnalogValues[] = {
     {"AutoIris", &AnalogSettings::autoIris, 0},
 };
 
-const Value<FilterParams> kFilterValues[] = {
-    {"Brightness", &FilterParams::brightness, 0}, {"Contrast", &FilterParams::contrast, 0},
-    {"Hue", &FilterParams::hue, 0},               {"Saturation", &FilterParams::saturation, 0},
-    {"Sharpness", &FilterParams::sharpness, 0},   {"R_Gain", &FilterParams::bayerGainR, 100},
-    {"G_Gain", &FilterParams::bayerGainG, 100},   {"B_Gain", &FilterParams::bayerGainB, 100},
-    {"Gamma", &FilterParams::gamma, 100},         {"BayerMode", &FilterParams::bayerMode, 3},
-};
+// The filter and gray groups: the stored filter values of each, from the filter table.
+template <FilterGroup Group>
+constexpr size_t GroupSize()
+{
+    size_t n = 0;
+    for (const FilterValue& v : kFilterValues)
+        n += v.group == Group && v.registryName;
+    return n;
+}
 
-const Value<FilterParams> kGrayValues[] = {
-    {"Mode", &FilterParams::grayMode, 0},         {"GainR1", &FilterParams::grayGainR, 128},
-    {"GainG1", &FilterParams::grayGainG1, 128},   {"GainG2", &FilterParams::grayGainG2, 128},
-    {"GainB1", &FilterParams::grayGainB, 128},    {"OffsetR1", &FilterParams::grayOffsetR, 0},
-    {"OffsetG1", &FilterParams::grayOffsetG1, 0}, {"OffsetG2", &FilterParams::grayOffsetG2, 0},
-    {"OffsetB1", &FilterParams::grayOffsetB, 0},
-};
+template <FilterGroup Group>
+constexpr std::array<Value<FilterParams>, GroupSize<Group>()> GroupValues()
+{
+    std::array<Value<FilterParams>, GroupSize<Group>()> values{};
+    size_t i = 0;
+    for (const FilterValue& v : kFilterValues)
+        if (v.group == Group && v.registryName)
+            values[i++] = Value<FilterParams>{v.registryName, v.field, v.firstRun};
+    return values;
+}
+
+constexpr auto kFilterGroupValues = GroupValues<FilterGroup::Filter>();
+constexpr auto kGrayGroupValues = GroupValues<FilterGroup::Gray>();
 
 // An open registry key, closed when it goes out of scope.
 class RegKey {
@@ -137,15 +148,15 @@ bool CreateForWriting(int camera, const char* group, RegKey& root, RegKey& camer
     return !group || groupKey.Create(cameraKey.get(), group);
 }
 
-template <typename Record, size_t N>
-void ReadValues(const RegKey& key, const Value<Record> (&values)[N], Record& record)
+template <typename Values, typename Record>
+void ReadValues(const RegKey& key, const Values& values, Record& record)
 {
     for (const auto& v : values)
         key.Read(v.name, record.*v.field);
 }
 
-template <typename Record, size_t N>
-bool WriteValues(const RegKey& key, const Value<Record> (&values)[N], const Record& record)
+template <typename Values, typename Record>
+bool WriteValues(const RegKey& key, const Values& values, const Record& record)
 {
     bool ok = true;
     for (const auto& v : values)
@@ -153,15 +164,15 @@ bool WriteValues(const RegKey& key, const Value<Record> (&values)[N], const Reco
     return ok;
 }
 
-template <typename Record, size_t N>
-void SetDefaults(const Value<Record> (&values)[N], Record& record)
+template <typename Values, typename Record>
+void SetDefaults(const Values& values, Record& record)
 {
     for (const auto& v : values)
         record.*v.field = v.fallback;
 }
 
-template <typename Record, size_t N>
-int SaveGroup(int camera, const char* group, const Value<Record> (&values)[N], const Record& record)
+template <typename Values, typename Record>
+int SaveGroup(int camera, const char* group, const Values& values, const Record& record)
 {
     RegKey root, cameraKey, groupKey;
     if (!CreateForWriting(camera, group, root, cameraKey, groupKey))
@@ -241,33 +252,33 @@ int LoadFilterSettings(int camera, FilterParams& filter)
 {
     RegKey root, cameraKey, group;
     if (OpenForReading(camera, kFilterKey, root, cameraKey, group)) {
-        ReadValues(group, kFilterValues, filter);
+        ReadValues(group, kFilterGroupValues, filter);
         return 1;
     }
-    SetDefaults(kFilterValues, filter);
+    SetDefaults(kFilterGroupValues, filter);
     filter.bayerGainAuto = filter.bayerAutoOnce1 = filter.bayerAutoOnce2 = filter.grayGainAuto = 0;
     return 0;
 }
 
 int SaveFilterSettings(int camera, const FilterParams& filter)
 {
-    return SaveGroup(camera, kFilterKey, kFilterValues, filter);
+    return SaveGroup(camera, kFilterKey, kFilterGroupValues, filter);
 }
 
 int LoadGraySettings(int camera, FilterParams& filter)
 {
     RegKey root, cameraKey, group;
     if (OpenForReading(camera, kGrayKey, root, cameraKey, group)) {
-        ReadValues(group, kGrayValues, filter);
+        ReadValues(group, kGrayGroupValues, filter);
         return 1;
     }
-    SetDefaults(kGrayValues, filter);
+    SetDefaults(kGrayGroupValues, filter);
     return 0;
 }
 
 int SaveGraySettings(int camera, const FilterParams& filter)
 {
-    return SaveGroup(camera, kGrayKey, kGrayValues, filter);
+    return SaveGroup(camera, kGrayKey, kGrayGroupValues, filter);
 }
 
 bool ReadWindowPresets(int camera, std::vector<CaptureRegion>& presets)

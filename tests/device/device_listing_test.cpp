@@ -1,4 +1,5 @@
 // The device scan, listings and names; this program runs with VELMOR_EMULATION=devices=3,7.
+#include "camera/driver_ports.h"
 #include "device/device_scan.h"
 #include "device/velmor_520qk.h"
 #include "device/win32_port.h"
@@ -19,7 +20,7 @@ TEST(DeviceListing, NarrowListingCountsFoundDevices)
 {
     // The process port follows the variable: emulated devices 3 and 7.
     ASSERT_EQ(nullptr, dynamic_cast<Win32DriverPort*>(&ProcessDriverPort()));
-    CVelmor520QKZRXSdk device;
+    CVelmor520QKZRXSdk device(ProcessDriverPort());
     EXPECT_TRUE(device.IsDevicePresent(3));
     EXPECT_TRUE(device.IsDevicePresent(7));
     EXPECT_FALSE(device.IsDevicePresent(0));

@@ -1,5 +1,6 @@
 // With VELMOR_EMULATION empty the SDK talks to the kernel driver; with no driver installed the
 // scan finds nothing and every exchange fails cleanly.
+#include "camera/driver_ports.h"
 #include "device/device_scan.h"
 #include "device/velmor_520qk.h"
 #include "device/win32_port.h"
@@ -15,7 +16,7 @@ namespace {
 TEST(DeviceNoDriver, ScanFindsNothing)
 {
     ASSERT_NE(nullptr, dynamic_cast<Win32DriverPort*>(&ProcessDriverPort()));
-    CVelmor520QKZRXSdk device;
+    CVelmor520QKZRXSdk device(ProcessDriverPort());
     for (int i = 0; i < CVLMSdkLib::MaxDevices(); ++i)
         EXPECT_FALSE(device.IsDevicePresent(i)) << i;
 

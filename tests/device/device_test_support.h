@@ -2,7 +2,7 @@
 // Shared pieces of the device tests: an emulated camera behind a recording port, and readers of
 // the recorded traffic.
 #include "device/device_protocol.h"
-#include "device/recording_port.h"
+#include "recording_port.h"
 #include "emulator/emulated_port.h"
 
 #include <windows.h>

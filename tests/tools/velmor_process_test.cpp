@@ -9,6 +9,7 @@
 #include <string>
 #include <sys/wait.h>
 
+#include "pipeline/filter_table.h"
 #include "pipeline/process_frame.h"
 
 namespace {
@@ -71,16 +72,6 @@ std::vector<uint8_t> Expected(const std::vector<uint8_t>& raw, int32_t w, int32_
     return blocks[format];
 }
 
-FilterParams Defaults()
-{
-    FilterParams f{};
-    f.bayerGainR = f.bayerGainG = f.bayerGainB = 100;
-    f.gamma = 100;
-    f.bayerMode = 3;
-    f.grayGainR = f.grayGainG1 = f.grayGainG2 = f.grayGainB = 128;
-    return f;
-}
-
 TEST(VelmorProcess, OutputMatchesThePipelineForEveryFormat)
 {
     std::mt19937 rng(61);
@@ -100,7 +91,7 @@ TEST(VelmorProcess, OutputMatchesThePipelineForEveryFormat)
                                     " --mirror-h 1 --bayer-mode 0 --gamma 150 --sharpness 7 --hue 40 --saturation "
                                     "-30 --brightness 20 --contrast 5 --bayer-auto 1 --frames 2 --out " + out);
         ASSERT_EQ(run.status, 0) << run.output;
-        FilterParams f = Defaults();
+        FilterParams f = FirstRunFilter();
         f.bayerMode = 0;
         f.gamma = 150;
         f.sharpness = 7;

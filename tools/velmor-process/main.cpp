@@ -11,6 +11,7 @@
 
 #include "imaging/frame_surface.h"
 #include "pipeline/filter_params.h"
+#include "pipeline/filter_table.h"
 #include "pipeline/process_frame.h"
 #ifdef _WIN32
 #include "imaging/image_writer.h"
@@ -43,17 +44,6 @@ struct Options {
     FilterParams filter{};
 };
 
-// First-run defaults of the camera's stored settings.
-FilterParams DefaultFilter()
-{
-    FilterParams f{};
-    f.bayerGainR = f.bayerGainG = f.bayerGainB = 100;
-    f.gamma = 100;
-    f.bayerMode = 3;
-    f.grayGainR = f.grayGainG1 = f.grayGainG2 = f.grayGainB = 128;
-    return f;
-}
-
 bool ParseInt(const char* text, long lo, long hi, int32_t* out)
 {
     char* end = nullptr;
@@ -82,6 +72,23 @@ bool ParseList(const char* text, int count, long lo, long hi, int32_t* out[])
     return true;
 }
 
+// A stored filter value in the range the camera accepts for it.
+bool ParseFilter(const char* text, int number, FilterParams& f)
+{
+    const FilterValue& row = *FindFilterValue(number);
+    return ParseInt(text, row.low, row.high, &(f.*row.field));
+}
+
+// "a,b,...": the values of consecutive filter numbers, each in its own range (equal within a list).
+bool ParseFilterList(const char* text, int first, int count, FilterParams& f)
+{
+    int32_t* fields[4];
+    for (int i = 0; i < count; ++i)
+        fields[i] = &(f.*FindFilterValue(first + i)->field);
+    const FilterValue& row = *FindFilterValue(first);
+    return ParseList(text, count, row.low, row.high, fields);
+}
+
 void Usage()
 {
     std::fprintf(stderr,
@@ -97,7 +104,7 @@ void Usage()
 // Parses argv into `o`; on failure prints the reason and returns false.
 bool ParseArguments(int argc, char** argv, Options& o)
 {
-    o.filter = DefaultFilter();
+    o.filter = FirstRunFilter();
     FilterParams& f = o.filter;
     for (int i = 1; i < argc; ++i) {
         const std::string name = argv[i];
@@ -140,7 +147,7 @@ bool ParseArguments(int argc, char** argv, Options& o)
         } else if (name == "--frames") {
             ok = ParseInt(value, 1, 1000000, &o.frames);
         } else if (name == "--bayer-mode") {
-            ok = ParseInt(value, 0, 3, &f.bayerMode);
+            ok = ParseFilter(value, kFilterBayerMode, f);
         } else if (name == "--mirror-h" || name == "--mirror-v") {
             ok = ParseInt(value, 0, 1, &v);
             (name == "--mirror-h" ? o.settings.mirrorH : o.settings.mirrorV) = v;
@@ -148,32 +155,29 @@ bool ParseArguments(int argc, char** argv, Options& o)
             ok = ParseInt(value, 0, 18, &v) && (v == 0 || v == 1 || v == 2 || v == 17 || v == 18);
             o.settings.subSample = v;
         } else if (name == "--bayer-gains") {
-            int32_t* gains[3] = {&f.bayerGainR, &f.bayerGainG, &f.bayerGainB};
-            ok = ParseList(value, 3, 0, 400, gains);
+            ok = ParseFilterList(value, kFilterBayerRed, 3, f);
         } else if (name == "--bayer-auto") {
             ok = ParseInt(value, 0, 1, &f.bayerGainAuto);
         } else if (name == "--gray-mode") {
-            ok = ParseInt(value, 0, 2, &f.grayMode);
+            ok = ParseFilter(value, kFilterGrayMode, f);
         } else if (name == "--gray-gains") {
-            int32_t* gains[4] = {&f.grayGainR, &f.grayGainG1, &f.grayGainG2, &f.grayGainB};
-            ok = ParseList(value, 4, 0, 255, gains);
+            ok = ParseFilterList(value, kFilterGrayGainR, 4, f);
         } else if (name == "--gray-offsets") {
-            int32_t* offsets[4] = {&f.grayOffsetR, &f.grayOffsetG1, &f.grayOffsetG2, &f.grayOffsetB};
-            ok = ParseList(value, 4, -255, 255, offsets);
+            ok = ParseFilterList(value, kFilterGrayOffsetR, 4, f);
         } else if (name == "--gray-auto") {
             ok = ParseInt(value, -1, 1, &f.grayGainAuto);  // -1: every frame, as the filter dialog sets it
         } else if (name == "--hue") {
-            ok = ParseInt(value, -360, 360, &f.hue);
+            ok = ParseFilter(value, kFilterHue, f);
         } else if (name == "--saturation") {
-            ok = ParseInt(value, -255, 255, &f.saturation);
+            ok = ParseFilter(value, kFilterSaturation, f);
         } else if (name == "--gamma") {
-            ok = ParseInt(value, 0, 200, &f.gamma);
+            ok = ParseFilter(value, kFilterGamma, f);
         } else if (name == "--contrast") {
-            ok = ParseInt(value, -127, 127, &f.contrast);
+            ok = ParseFilter(value, kFilterContrast, f);
         } else if (name == "--sharpness") {
-            ok = ParseInt(value, 0, 30, &f.sharpness);
+            ok = ParseFilter(value, kFilterSharpness, f);
         } else if (name == "--brightness") {
-            ok = ParseInt(value, -255, 255, &f.brightness);
+            ok = ParseFilter(value, kFilterBrightness, f);
         } else {
             std::fprintf(stderr, "velmor-process: unknown option %s\n", name.c_str());
             return false;

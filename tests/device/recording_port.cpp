@@ -1,4 +1,4 @@
-#include "device/recording_port.h"
+#include "recording_port.h"
 
 #include <chrono>
 #include <cstring>

@@ -1,0 +1,17 @@
+# Fails when a header or source file directly in FOLDER includes a header under FORBIDDEN/.
+# Run with: cmake -DFOLDER=... -DFORBIDDEN=... -P include_check.cmake
+file(GLOB sources ${FOLDER}/*.h ${FOLDER}/*.cpp)
+if(NOT sources)
+  message(FATAL_ERROR "no sources in ${FOLDER}")
+endif()
+set(offenders "")
+foreach(source IN LISTS sources)
+  file(STRINGS ${source} includes REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]([^>\"]*/)?${FORBIDDEN}/")
+  foreach(line IN LISTS includes)
+    get_filename_component(name ${source} NAME)
+    string(APPEND offenders "\n  ${name}: ${line}")
+  endforeach()
+endforeach()
+if(offenders)
+  message(FATAL_ERROR "includes of ${FORBIDDEN}/ in ${FOLDER}:${offenders}")
+endif()

@@ -15,6 +15,7 @@
 #include "imaging/surface_transfer.h"
 #include "pipeline/process_frame.h"
 #include "pipeline/simd.h"
+#include "pipeline/stage_tables.h"
 #include "pipeline/stages.h"
 
 namespace {
@@ -60,8 +61,11 @@ void FillScene(Surface& s)
         }
 }
 
+// Caller value 2 as the pipeline passes it: the defect filter's threshold, or the tables of a
+// table stage, kept over the iterations as the pipeline's state keeps them over frames.
+template <typename Extra = int32_t>
 void Stage(benchmark::State& state, Converter stage, int dstBits, int srcBits, std::vector<int32_t> params,
-           int32_t extra = 0, bool scene = false)
+           Extra* extra = nullptr, bool scene = false)
 {
     Surface dst(dstBits);
     Surface src(srcBits);
@@ -70,20 +74,27 @@ void Stage(benchmark::State& state, Converter stage, int dstBits, int srcBits, s
     const bool inPlace = dstBits == srcBits && stage != SharpenMono8 && stage != SharpenMono10 &&
                          stage != SharpenColor8 && stage != SharpenColor10;
     int32_t* p = params.data();
-    int32_t* e = &extra;
     Surface pristine(srcBits);
     pristine.bytes = src.bytes;
     for (auto _ : state) {
         state.PauseTiming();
         std::memcpy(src.bytes.data(), pristine.bytes.data(), src.bytes.size());  // in-place stages start fresh
         state.ResumeTiming();
-        TransferPixels(inPlace ? src.view : dst.view, stage, src.view, nullptr, 0, 0, &p, &e);
+        TransferPixels(inPlace ? src.view : dst.view, stage, src.view, nullptr, 0, 0, &p, extra ? &extra : nullptr);
         benchmark::ClobberMemory();
     }
 }
 
-void DefectFilter8Bench(benchmark::State& s) { Stage(s, DefectFilter8, 8, 8, {3, 100, 100, 100}, 30, true); }
-void DefectFilter10Bench(benchmark::State& s) { Stage(s, DefectFilter10, 16, 16, {3, 100, 100, 100}, 120, true); }
+void DefectFilter8Bench(benchmark::State& s)
+{
+    int32_t threshold = 30;
+    Stage(s, DefectFilter8, 8, 8, {3, 100, 100, 100}, &threshold, true);
+}
+void DefectFilter10Bench(benchmark::State& s)
+{
+    int32_t threshold = 120;
+    Stage(s, DefectFilter10, 16, 16, {3, 100, 100, 100}, &threshold, true);
+}
 void Demosaic8To24(benchmark::State& s)
 {
     Surface raw(8), out(24);
@@ -124,14 +135,18 @@ void WhiteBalance8(benchmark::State& s) { Stage(s, MeasureBayerBalance8, 8, 8, {
 void WhiteBalance10(benchmark::State& s) { Stage(s, MeasureBayerBalance10, 16, 16, {100, 100, 100, 3}); }
 void GrayBalance8(benchmark::State& s) { Stage(s, MeasureGrayBalance, 8, 8, {3, 128, 128, 128, 128, 0, 0, 0, 0, 8}); }
 void GrayBalance10(benchmark::State& s) { Stage(s, MeasureGrayBalance, 16, 16, {3, 128, 128, 128, 128, 0, 0, 0, 0, 10}); }
-void Gamma24(benchmark::State& s) { Stage(s, GammaColor8, 24, 24, {150, 10}); }
-void Gamma48(benchmark::State& s) { Stage(s, GammaColor10, 48, 48, {150, 10}); }
-void GammaMono8Bench(benchmark::State& s) { Stage(s, GammaMono8, 8, 8, {150, 10}); }
-void Contrast24(benchmark::State& s) { Stage(s, ContrastColor8, 24, 24, {40, 10}); }
-void Brightness24(benchmark::State& s) { Stage(s, BrightnessColor8, 24, 24, {40, 10}); }
-void Brightness48(benchmark::State& s) { Stage(s, BrightnessColor10, 48, 48, {40, 10}); }
-void Contrast48(benchmark::State& s) { Stage(s, ContrastColor10, 48, 48, {40, 10}); }
-void GrayGain8(benchmark::State& s) { Stage(s, GrayGainMono8, 8, 8, {3, 140, 128, 128, 150, 0, 0, 0, 0, 8}); }
+void Gamma24(benchmark::State& s) { CurveTables t; Stage(s, GammaColor8, 24, 24, {150, 10}, &t); }
+void Gamma48(benchmark::State& s) { CurveTables t; Stage(s, GammaColor10, 48, 48, {150, 10}, &t); }
+void GammaMono8Bench(benchmark::State& s) { CurveTables t; Stage(s, GammaMono8, 8, 8, {150, 10}, &t); }
+void Contrast24(benchmark::State& s) { CurveTables t; Stage(s, ContrastColor8, 24, 24, {40, 10}, &t); }
+void Brightness24(benchmark::State& s) { CurveTables t; Stage(s, BrightnessColor8, 24, 24, {40, 10}, &t); }
+void Brightness48(benchmark::State& s) { CurveTables t; Stage(s, BrightnessColor10, 48, 48, {40, 10}, &t); }
+void Contrast48(benchmark::State& s) { CurveTables t; Stage(s, ContrastColor10, 48, 48, {40, 10}, &t); }
+void GrayGain8(benchmark::State& s)
+{
+    GrayGainTables t;
+    Stage(s, GrayGainMono8, 8, 8, {3, 140, 128, 128, 150, 0, 0, 0, 0, 8}, &t);
+}
 void GrayGain10(benchmark::State& s) { Stage(s, GrayGainMono10, 16, 16, {3, 140, 128, 128, 150, 0, 0, 0, 0, 10}); }
 void GrayFromColor(benchmark::State& s) { Stage(s, GrayFromColor8, 8, 24, {}); }
 // Stage() copies the frame back before every run with the timer paused, which leaves the frame
@@ -212,10 +227,10 @@ void CvHlsRoundTrip48(benchmark::State& s)
         back.convertTo(out, CV_16U, 1023);
     }
 }
-void Sharpen24(benchmark::State& s) { Stage(s, SharpenColor8, 24, 24, {12, 10}); }
-void Sharpen48(benchmark::State& s) { Stage(s, SharpenColor10, 48, 48, {12, 10}); }
-void SharpenGray8(benchmark::State& s) { Stage(s, SharpenMono8, 8, 8, {12, 10}); }
-void SharpenGray16(benchmark::State& s) { Stage(s, SharpenMono10, 16, 16, {12, 10}); }
+void Sharpen24(benchmark::State& s) { SharpenTables t; Stage(s, SharpenColor8, 24, 24, {12, 10}, &t); }
+void Sharpen48(benchmark::State& s) { SharpenTables t; Stage(s, SharpenColor10, 48, 48, {12, 10}, &t); }
+void SharpenGray8(benchmark::State& s) { SharpenTables t; Stage(s, SharpenMono8, 8, 8, {12, 10}, &t); }
+void SharpenGray16(benchmark::State& s) { SharpenTables t; Stage(s, SharpenMono10, 16, 16, {12, 10}, &t); }
 // Unsharp mask: a 4 x 4 box blur and the weighted difference.
 void CvUnsharp(benchmark::State& s, int bits, int type)
 {

@@ -5,10 +5,9 @@
 #include <cstdint>
 
 #include "pipeline/bayer_kernel.h"
-#include "pipeline/bayer_rows.h"
 #include "pipeline/demosaic_avx2.h"
+#include "pipeline/demosaic_sse2.h"
 #include "pipeline/simd.h"
-#include "pipeline/sse2_pixels.h"
 #include "pipeline/stage_area.h"
 #include "pipeline/stage_params.h"
 #include "pipeline/stages.h"
@@ -114,112 +113,6 @@ void InteriorRowAt(const S* const rows[4], S* out, int32_t first, int32_t width,
                     : InteriorRow<S, Step, false, false>(rows, out, first, width, call, limits);
 }
 
-#if VELMOR_PIPELINE_SSE2
-// The kernel on sixteen output pixels x .. x + 15 at once (x even from column 2), in 16-bit
-// lanes split by column parity: "even" lanes hold columns x + 2k, "odd" lanes x + 2k + 1, so each
-// raw colour sits in one kind of lane. Red and blue products come from the high half of an
-// unsigned 16 x 16 multiply, with sum and gain pre-shifted so that it equals (gain x sum) >> 11;
-// that needs samples within the limits' range and gains up to kMaxLaneGain (the caller checks
-// both; stored gains give at most 512).
-constexpr int32_t kMaxLaneGain = 4095;
-
-struct EvenOdd {
-    __m128i even;  // columns c, c + 2, .., c + 14
-    __m128i odd;   // columns c + 1, .., c + 15
-};
-
-inline EvenOdd LoadEvenOdd(const uint8_t* p)
-{
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    return EvenOdd{_mm_and_si128(v, _mm_set1_epi16(0x00FF)), _mm_srli_epi16(v, 8)};
-}
-inline EvenOdd LoadEvenOdd(const uint16_t* p)  // samples of at most 10 bits: the packs do not saturate
-{
-    const __m128i a = LoadWords(p);
-    const __m128i b = LoadWords(p + 8);
-    const __m128i low = _mm_set1_epi32(0xFFFF);
-    return EvenOdd{_mm_packs_epi32(_mm_and_si128(a, low), _mm_and_si128(b, low)),
-                   _mm_packs_epi32(_mm_srli_epi32(a, 16), _mm_srli_epi32(b, 16))};
-}
-
-inline __m128i Times3(__m128i v) { return _mm_add_epi16(v, _mm_slli_epi16(v, 1)); }
-// Three times the sample plus its vertical partner: the column part of the 9/3/3/1 weights.
-inline __m128i Vertical(__m128i row, __m128i partner) { return _mm_add_epi16(Times3(row), partner); }
-
-struct LanePair {
-    __m128i even;
-    __m128i odd;
-};
-
-template <typename S, int Step>
-inline void SixteenPixels(const LaneRows<S>& r, S* out, int32_t x, __m128i gainRed, __m128i gainBlue)
-{
-    constexpr int kSumShift = sizeof(S) == 1 ? 4 : 2;  // 4080 << 4, 16368 << 2: the sums fill 16 bits
-    // Even-column colour: output x + 2k reads columns x + 2k (x 3) and x + 2k - 2; output x + 2k + 1
-    // reads x + 2k (x 3) and x + 2k + 2.
-    const __m128i left = Vertical(LoadEvenOdd(r.evenColour + x - 2).even, LoadEvenOdd(r.evenPartner + x - 2).even);
-    const __m128i here = Vertical(LoadEvenOdd(r.evenColour + x).even, LoadEvenOdd(r.evenPartner + x).even);
-    const __m128i right = Vertical(LoadEvenOdd(r.evenColour + x + 2).even, LoadEvenOdd(r.evenPartner + x + 2).even);
-    const LanePair evenSum{_mm_add_epi16(Times3(here), left), _mm_add_epi16(Times3(here), right)};
-    // Odd-column colour: output x + 2k reads x + 2k - 1 (x 3) and x + 2k + 1; output x + 2k + 1 the reverse.
-    const EvenOdd oddRowLeft = LoadEvenOdd(r.oddColour + x - 2);
-    const EvenOdd oddPartnerLeft = LoadEvenOdd(r.oddPartner + x - 2);
-    const __m128i before = Vertical(oddRowLeft.odd, oddPartnerLeft.odd);
-    const __m128i after = Vertical(LoadEvenOdd(r.oddColour + x).odd, LoadEvenOdd(r.oddPartner + x).odd);
-    const LanePair oddSum{_mm_add_epi16(Times3(before), after), _mm_add_epi16(Times3(after), before)};
-
-    const LanePair& redSum = r.redEven ? evenSum : oddSum;
-    const LanePair& blueSum = r.redEven ? oddSum : evenSum;
-    auto scale = [](__m128i sum, __m128i gain) {
-        const __m128i v = _mm_mulhi_epu16(_mm_slli_epi16(sum, kSumShift), gain);
-        // 8-bit: 256 and more store as 255 (the cap) through the saturating pack.
-        return sizeof(S) == 1 ? v : _mm_min_epi16(v, _mm_set1_epi16(1023));
-    };
-    const __m128i greenHere = LoadEvenOdd(r.greenEven + x).even;
-    const __m128i greenLeft = LoadEvenOdd(r.greenOdd + x - 2).odd;
-    const __m128i greenRight = LoadEvenOdd(r.greenOdd + x).odd;
-    const LanePair green{_mm_srli_epi16(_mm_add_epi16(greenHere, greenLeft), 1),
-                         _mm_srli_epi16(_mm_add_epi16(greenHere, greenRight), 1)};
-    const LanePair red{scale(redSum.even, gainRed), scale(redSum.odd, gainRed)};
-    const LanePair blue{scale(blueSum.even, gainBlue), scale(blueSum.odd, gainBlue)};
-
-    // Back to column order, eight pixels per store.
-    auto first = [](const LanePair& p) { return _mm_unpacklo_epi16(p.even, p.odd); };
-    auto second = [](const LanePair& p) { return _mm_unpackhi_epi16(p.even, p.odd); };
-    if constexpr (sizeof(S) == 1 && Step == 3) {
-        const __m128i even[3] = {blue.even, green.even, red.even};
-        const __m128i odd[3] = {blue.odd, green.odd, red.odd};
-        StoreSixteen8(out + x * Step, even, odd);
-    } else if constexpr (sizeof(S) == 1) {
-        StoreEight8<Step>(out + x * Step, first(blue), first(green), first(red));
-        StoreEight8<Step>(out + (x + 8) * Step, second(blue), second(green), second(red));
-    } else {
-        StoreEight16<Step>(out + x * Step, first(blue), first(green), first(red));
-        StoreEight16<Step>(out + (x + 8) * Step, second(blue), second(green), second(red));
-    }
-}
-
-// Sixteen pixels at a time from column 2 while the loads (to column x + 17) and the stores'
-// overrun (two pixels) stay on interior pixels still to be written by this pass; returns the
-// first column left to the scalar loop.
-template <typename S, int Step>
-int32_t InteriorRowLanes(const S* const rows[4], S* out, int32_t width, const BayerCall& call, bool rowState,
-                         bool columnState)
-{
-    constexpr int32_t kLanes = 16;
-    constexpr int32_t kReach = 2;    // columns read past the last output column
-    constexpr int32_t kOverrun = 2;  // pixels written past it (4 bytes of 3-sample pixels)
-    constexpr int kGainShift = sizeof(S) == 1 ? 1 : 3;  // with the sum's shift: 16 - 11 in all
-    const LaneRows<S> laneRows = MakeLaneRows(rows, rowState, columnState);
-    const __m128i gainRed = _mm_set1_epi16(static_cast<int16_t>(call.gainRed << kGainShift));
-    const __m128i gainBlue = _mm_set1_epi16(static_cast<int16_t>(call.gainBlue << kGainShift));
-    int32_t x = 2;
-    for (; x + kLanes + std::max(kReach, kOverrun + 2) <= width; x += kLanes)
-        SixteenPixels<S, Step>(laneRows, out, x, gainRed, gainBlue);
-    return x;
-}
-
-#endif
 
 // True when every sample of the row fits the lanes' range; rows with larger ones go the scalar way.
 inline bool RowFitsLanes(const uint8_t*, int32_t) { return true; }
@@ -231,19 +124,25 @@ inline bool RowFitsLanes(const uint16_t* row, int32_t width)
     return any < 1024;
 }
 
-// The vector loop of a frame: chosen once per call from the level and the gains; rows with
-// samples out of the lanes' range still go the scalar way.
-enum class RowLoop { kScalar, kSse2, kAvx2 };
+// A vector loop over the interior pixels of a row (demosaic_sse2.h, demosaic_avx2.h).
+template <typename S>
+using RowLanes = int32_t (*)(const S* const rows[4], S* out, int32_t width, int step, int32_t gainRed,
+                             int32_t gainBlue, bool rowState, bool columnState);
 
-RowLoop FrameRowLoop(const BayerCall& call)
+// The vector loop of a frame, or none: chosen once per call from the level and the gains; rows
+// with samples out of the lanes' range still go the scalar way.
+template <typename S>
+RowLanes<S> FrameRowLoop(const BayerCall& call)
 {
 #if VELMOR_PIPELINE_SSE2
     if (!PipelineSimd() || call.gainRed > kMaxLaneGain || call.gainBlue > kMaxLaneGain)
-        return RowLoop::kScalar;
-    return PipelineAvx2() ? RowLoop::kAvx2 : RowLoop::kSse2;
+        return nullptr;
+    const RowLanes<S> avx2 = DemosaicRowAvx2;
+    const RowLanes<S> sse2 = DemosaicRowSse2;
+    return PipelineAvx2() ? avx2 : sse2;
 #else
     static_cast<void>(call);
-    return RowLoop::kScalar;
+    return nullptr;
 #endif
 }
 
@@ -251,20 +150,13 @@ RowLoop FrameRowLoop(const BayerCall& call)
 // fit the lanes).
 template <typename S, int Step>
 void InteriorColumns(const S* const rows[4], S* out, int32_t width, const BayerCall& call, BayerLimits limits,
-                     int32_t y, RowLoop loop, bool rowsFit)
+                     int32_t y, RowLanes<S> lanes, bool rowsFit)
 {
     const bool rowState = RowState(call.phase, y);
     const bool columnState = ColumnState(call.phase, 2);
     int32_t x = 2;
-#if VELMOR_PIPELINE_SSE2
-    if (rowsFit && loop == RowLoop::kAvx2)
-        x = DemosaicRowAvx2(rows, out, width, Step, call.gainRed, call.gainBlue, rowState, columnState);
-    else if (rowsFit && loop == RowLoop::kSse2)
-        x = InteriorRowLanes<S, Step>(rows, out, width, call, rowState, columnState);
-#else
-    static_cast<void>(loop);
-    static_cast<void>(rowsFit);
-#endif
+    if (rowsFit && lanes)
+        x = lanes(rows, out, width, Step, call.gainRed, call.gainBlue, rowState, columnState);
     // The vector loops leave x even, so its column state is the one of column 2.
     InteriorRowAt<S, Step>(rows, out, x, width, call, limits, rowState, columnState);
 }
@@ -272,16 +164,16 @@ void InteriorColumns(const S* const rows[4], S* out, int32_t width, const BayerC
 template <typename S, int Step>
 void DemosaicInterior(const StageArea& area, const BayerCall& call, BayerLimits limits)
 {
-    const RowLoop loop = FrameRowLoop(call);
+    const RowLanes<S> lanes = FrameRowLoop<S>(call);
     uint32_t rowsFit = 0;  // bit k: source row y - 2 + k fits the lanes
-    if (loop != RowLoop::kScalar)
+    if (lanes != nullptr)
         for (int32_t k = 0; k < 3 && k < area.height; ++k)
             rowsFit |= uint32_t{RowFitsLanes(area.srcRow<S>(k), area.width)} << k;
     for (int32_t y = 2; y <= area.height - 3; ++y) {
         const S* rows[4] = {area.srcRow<S>(y - 2), area.srcRow<S>(y - 1), area.srcRow<S>(y), area.srcRow<S>(y + 1)};
-        if (loop != RowLoop::kScalar)
+        if (lanes != nullptr)
             rowsFit |= uint32_t{RowFitsLanes(rows[3], area.width)} << 3;
-        InteriorColumns<S, Step>(rows, area.dstRow<S>(y), area.width, call, limits, y, loop, rowsFit == 0xF);
+        InteriorColumns<S, Step>(rows, area.dstRow<S>(y), area.width, call, limits, y, lanes, rowsFit == 0xF);
         rowsFit >>= 1;
     }
 }
@@ -308,7 +200,7 @@ struct FoldColumn {
 // end. Raw rows outside the frame fold inside; the columns in between need no fold and take the
 // interior loops.
 template <typename S, int Step>
-void BorderRow(const StageArea& area, const BayerCall& call, BayerLimits limits, RowLoop loop, int32_t y)
+void BorderRow(const StageArea& area, const BayerCall& call, BayerLimits limits, RowLanes<S> lanes, int32_t y)
 {
     const int32_t w = area.width;
     const S* rows[4];
@@ -316,10 +208,10 @@ void BorderRow(const StageArea& area, const BayerCall& call, BayerLimits limits,
         rows[k] = area.srcRow<S>(FoldInside(y - 2 + k, area.height));
     S* out = area.dstRow<S>(y);
     if (y < 2 || y >= area.height - 2) {
-        bool rowsFit = loop != RowLoop::kScalar;
+        bool rowsFit = lanes != nullptr;
         for (int k = 0; k < 4 && rowsFit; ++k)
             rowsFit = RowFitsLanes(rows[k], w);
-        InteriorColumns<S, Step>(rows, out, w, call, limits, y, loop, rowsFit);
+        InteriorColumns<S, Step>(rows, out, w, call, limits, y, lanes, rowsFit);
     }
     // States from the output coordinates, also for odd widths and heights.
     const int rowState = RowState(call.phase, y);
@@ -332,9 +224,9 @@ void BorderRow(const StageArea& area, const BayerCall& call, BayerLimits limits,
 template <typename S, int Step>
 void DemosaicBorder(const StageArea& area, const BayerCall& call, BayerLimits limits)
 {
-    const RowLoop loop = FrameRowLoop(call);
+    const RowLanes<S> lanes = FrameRowLoop<S>(call);
     for (int32_t y = 0; y < area.height; ++y)
-        BorderRow<S, Step>(area, call, limits, loop, y);
+        BorderRow<S, Step>(area, call, limits, lanes, y);
 }
 
 template <typename S, template <typename, int> class Pass>

@@ -33,9 +33,11 @@ bool SameSize(const SurfaceView& a, const SurfaceView& b)
     return !a.empty() && !b.empty() && a.width == b.width && a.height == b.height;
 }
 
-// Runs a stage over the whole of `dst` from the whole of `src` with an int32 parameter block.
+// Runs a stage over the whole of `dst` from the whole of `src` with an int32 parameter block and,
+// as caller value 2, the stage's threshold or tables.
+template <typename Extra = int32_t>
 int RunStage(const SurfaceView& dst, Converter stage, const SurfaceView& src, int32_t* params,
-             int32_t* extra = nullptr)
+             Extra* extra = nullptr)
 {
     return TransferPixels(dst, stage, src, nullptr, 0, 0, &params, extra ? &extra : nullptr);
 }
@@ -61,7 +63,7 @@ void MeasureAutoIris(const SurfaceView& raw, AutoIrisHook hook, void* context)
         hook(context, means);
 }
 
-bool GrayMode1(const SurfaceView& raw, FilterParams& filter, int phase, int format)
+bool GrayMode1(const SurfaceView& raw, FilterParams& filter, int phase, int format, GrayGainTables& tables)
 {
     int32_t params[gray_params::kCount] = {};
     params[gray_params::kPhase] = phase;
@@ -94,7 +96,7 @@ bool GrayMode1(const SurfaceView& raw, FilterParams& filter, int phase, int form
     const bool unity = params[gray_params::kGainR] == kUnityGrayGain && params[gray_params::kGainG1] == kUnityGrayGain &&
                        params[gray_params::kGainG2] == kUnityGrayGain && params[gray_params::kGainB] == kUnityGrayGain;
     if (!unity)
-        RunStage(raw, format == 0 ? GrayGainMono8 : GrayGainMono10, raw, params);
+        RunStage(raw, format == 0 ? GrayGainMono8 : GrayGainMono10, raw, params, &tables);
     return balanced;
 }
 
@@ -121,27 +123,28 @@ constexpr ToneStep kContrast{ContrastMono8, ContrastMono10, ContrastColor8, Cont
 constexpr ToneStep kSharpen{SharpenMono8, SharpenMono10, SharpenColor8, SharpenColor10};
 constexpr ToneStep kBrightness{BrightnessMono8, BrightnessMono10, BrightnessColor8, BrightnessColor10};
 
-void ToneStages(const SurfaceView& out, const SurfaceView& work, const FilterParams& filter, int format)
+void ToneStages(const SurfaceView& out, const SurfaceView& work, const FilterParams& filter, int format,
+                StageTables& tables)
 {
     if (format >= 2 && (filter.hue != 0 || filter.saturation != 0)) {
         int32_t params[hue_sat_params::kCount] = {filter.hue, 0, filter.saturation, kToneBits};
         RunStage(out, format <= 3 ? HueSat8 : HueSat10, out, params);
     }
-    auto tone = [&](const ToneStep& step, int32_t value, const SurfaceView& src) {
+    auto tone = [&](const ToneStep& step, int32_t value, const SurfaceView& src, auto* stageTables) {
         int32_t params[tone_params::kCount] = {value, kToneBits};
-        RunStage(out, step.pick(format), src, params);
+        RunStage(out, step.pick(format), src, params, stageTables);
     };
     if (filter.gamma != kNeutralGamma)
-        tone(kGamma, filter.gamma, out);
+        tone(kGamma, filter.gamma, out, &tables.gamma);
     if (filter.contrast != 0)
-        tone(kContrast, filter.contrast, out);
+        tone(kContrast, filter.contrast, out, &tables.contrast);
     // Sharpening reads an untouched copy; without a scratch surface of the output's geometry it is skipped.
     if (filter.sharpness != 0 && SameSize(work, out) && work.stride == out.stride && work.bitCount == out.bitCount) {
         std::memcpy(work.pixels, out.pixels, static_cast<size_t>(out.height) * static_cast<size_t>(out.stride));
-        tone(kSharpen, filter.sharpness, work);
+        tone(kSharpen, filter.sharpness, work, &tables.sharpen);
     }
     if (filter.brightness != 0)
-        tone(kBrightness, filter.brightness, out);
+        tone(kBrightness, filter.brightness, out, &tables.brightness);
 }
 
 }  // namespace
@@ -234,7 +237,7 @@ bool ProcessFrame(PipelineState& state, const PipelineSurfaces& surfaces, const 
     bool balanced = false;
     if (format <= 1) {
         if (filter.grayMode == 1) {
-            balanced = GrayMode1(raw, filter, phase, format);
+            balanced = GrayMode1(raw, filter, phase, format, state.tables.grayGain);
         } else if (filter.grayMode == 2 && SameSize(surfaces.color24, surfaces.raw8)) {
             // Only the 8-bit raw surface changes, so the effect shows in format 0 alone.
             balanced = Demosaic(surfaces.color24, surfaces.raw8, filter, phase);
@@ -243,6 +246,6 @@ bool ProcessFrame(PipelineState& state, const PipelineSurfaces& surfaces, const 
     } else {
         balanced = Demosaic(out, raw, filter, phase);
     }
-    ToneStages(out, surfaces.work, filter, format);
+    ToneStages(out, surfaces.work, filter, format, state.tables);
     return balanced;
 }

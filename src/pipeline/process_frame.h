@@ -6,6 +6,7 @@
 
 #include "imaging/pixel_types.h"
 #include "pipeline/filter_params.h"
+#include "pipeline/stage_tables.h"
 
 // Views of the camera object's surfaces; all of one width and height.
 struct PipelineSurfaces {
@@ -34,10 +35,11 @@ constexpr int kAutoIrisWindows = 5;
 using AutoIrisHook = void (*)(void* context, const int32_t means[kAutoIrisWindows]);
 
 // What the pipeline keeps between frames, owned by the camera object. The balances keep their
-// state in the filter record; this only holds the mirror's row buffer, so that frames of an
-// unchanged size allocate nothing.
+// state in the filter record; this holds the mirror's row buffer and the stages' tables, so that
+// frames of unchanged settings and size allocate nothing.
 struct PipelineState {
     std::vector<uint8_t> mirrorRows;
+    StageTables tables;
 };
 
 // Runs the whole pipeline on one frame, under the camera object's frame lock. Returns true when an

@@ -30,6 +30,8 @@ constexpr int EffectivePhase(int bayerMode, bool mirrorV, bool mirrorH)
 // Row and column state of a sample at (x, y) counted from the rectangle's origin.
 constexpr int RowState(int phase, int y) { return (phase & 1) ^ (y & 1); }
 constexpr int ColumnState(int phase, int x) { return ((phase >> 1) & 1) ^ (x & 1); }
+// The colour site of (x, y) in the gray modes: row state << 1 | column state (G1, R, B, G2).
+constexpr int SiteAt(int phase, int32_t x, int32_t y) { return RowState(phase, y) << 1 | ColumnState(phase, x); }
 
 // Fixed-point colour gain of the demosaic (128 = unity). Negative stored gains act as 0 and
 // absurd ones are capped so that no product can overflow.

@@ -1,7 +1,9 @@
 #pragma once
 // The pixel stages of the image pipeline. Every stage has the converter call shape and is run
 // through TransferPixels over whole surfaces (the measuring ones over sub-rectangles).
-// Caller value 1 points to a pointer to the stage's int32 parameter block (stage_params.h).
+// Caller value 1 points to a pointer to the stage's int32 parameter block (stage_params.h); the
+// table stages take a pointer to a pointer to their tables as caller value 2 (stage_tables.h), or
+// null to build them for the one call.
 // Portable: no Windows header.
 #include "imaging/pixel_types.h"
 
@@ -27,13 +29,13 @@ VELMOR_STAGE(DemosaicBorder10);
 
 // Gray modes: site gains and offsets in place (GrayParams), the automatic gray balance (writes
 // the four gains of its GrayParams; unchanged when a site has no usable sample), luminance from
-// a 24-bit surface into the 8-bit raw surface.
+// a 24-bit surface into the 8-bit raw surface. GrayGainMono8 takes GrayGainTables.
 VELMOR_STAGE(GrayGainMono8);
 VELMOR_STAGE(GrayGainMono10);
 VELMOR_STAGE(MeasureGrayBalance);
 VELMOR_STAGE(GrayFromColor8);
 
-// Tone stages, in place; ToneParams (value, bits).
+// Tone stages, in place; ToneParams (value, bits), and CurveTables, one per stage kind.
 VELMOR_STAGE(GammaMono8);
 VELMOR_STAGE(GammaMono10);
 VELMOR_STAGE(GammaColor8);
@@ -51,7 +53,8 @@ VELMOR_STAGE(BrightnessColor10);
 VELMOR_STAGE(HueSat8);
 VELMOR_STAGE(HueSat10);
 
-// Unsharp mask: destination the output, source its unsharpened copy; ToneParams (sharpness, bits).
+// Unsharp mask: destination the output, source its unsharpened copy; ToneParams (sharpness, bits),
+// and SharpenTables.
 VELMOR_STAGE(SharpenMono8);
 VELMOR_STAGE(SharpenMono10);
 VELMOR_STAGE(SharpenColor8);

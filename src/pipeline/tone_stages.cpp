@@ -1,52 +1,22 @@
-// Gamma, contrast and brightness: per-sample curves, as tables built on every call (brightness
-// of 16-bit samples as a single-precision factor).
+// Gamma, contrast and brightness: per-sample curves, as tables rebuilt when their setting
+// changes (brightness of 16-bit samples as a single-precision factor). The scalar loops here are
+// the reference; the vector rows are in tone_stages_sse2.cpp.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
 #include "pipeline/per_sample.h"
 #include "pipeline/simd.h"
 #include "pipeline/stage_params.h"
+#include "pipeline/stage_tables.h"
 #include "pipeline/stages.h"
-#include "pipeline/tables_avx2.h"
+#include "pipeline/tone_stages_sse2.h"
 
 namespace {
 
 constexpr int kEntries8 = 256;
 constexpr size_t kSamples16 = 65536;  // every value of a 16-bit sample
-
-// A table of every 16-bit sample value applied in place, whose first `size` entries carry the
-// curve: no index limit, and four samples per 64-bit load and store (each 16-bit part of the word
-// is one whole sample on either byte order), or a vector at a time when the curve fits registers.
-void ApplyFullTable16(const StageArea& area, const uint16_t* table, int32_t size)
-{
-    const int step = area.dstBytesPerPixel / static_cast<int>(sizeof(uint16_t));
-    if (PipelineAvx512Vbmi() && size <= kVbmiWordTable) {
-        area.bringSourceIn();
-        MapWordRowsVbmi(area.dst, area.dstStride, area.height, area.width * step, table, size, step == 4);
-        return;
-    }
-    if (step == 4) {
-        ForEachColourSample<uint16_t>(area, [table](uint16_t s) { return table[s]; });
-        return;
-    }
-    for (int32_t y = 0; y < area.height; ++y) {
-        area.copyRowIfApart(y);
-        uint16_t* row = area.dstRow<uint16_t>(y);
-        const int32_t count = area.width * step;
-        int32_t i = 0;
-        for (; i + 4 <= count; i += 4) {
-            uint64_t w;
-            std::memcpy(&w, row + i, 8);
-            w = MapFourWords(w, table);
-            std::memcpy(row + i, &w, 8);
-        }
-        for (; i < count; ++i)
-            row[i] = table[row[i]];
-    }
-}
 
 struct ToneCall {
     int32_t value;
@@ -62,43 +32,25 @@ ToneCall ReadTone(void* value1)
 }
 
 // Table of 8-bit samples applied to gray (1 byte) or colour (3 of 3 or 4 bytes) pixels.
-int ApplyTable8(const StageArea& area, const uint8_t* table)
+int ApplyTable8(const StageArea& area, CurveTables& t)
 {
+    const uint8_t* table = t.curve8;
     if (!PipelineSimd()) {
         ForEachColourSample<uint8_t>(area, [table](uint8_t s) { return table[s]; });
         return 1;
     }
-    const int step = area.dstBytesPerPixel;
-    if (PipelineAvx512Vbmi()) {
-        // The table fits in four registers: a byte permute looks up a whole vector.
-        for (int32_t y = 0; y < area.height; ++y) {
-            area.copyRowIfApart(y);
-            MapBytesVbmi(area.dstRow<uint8_t>(y), area.width * step, table, table, step == 4);
-        }
-        return 1;
-    }
-    // SSE2 has no byte gather, but a table of all sample pairs (built once per call) maps two
-    // samples per load.
-    std::vector<uint16_t> pairTable(kBytePairs);
-    uint16_t* pairs = pairTable.data();
-    BuildPairTable(pairs, table, table);
-    for (int32_t y = 0; y < area.height; ++y) {
-        area.copyRowIfApart(y);
-        uint8_t* row = area.dstRow<uint8_t>(y);
-        if (step == 4) {
-            for (int32_t x = 0; x < area.width; ++x)
-                MapBytePairs(row + 4 * x, 3, pairs, table);  // the fourth sample stays
-        } else {
-            MapBytePairs(row, area.width * step, pairs, table);
-        }
-    }
+    if (PipelineAvx512Vbmi())
+        MapTableRowsVbmi(area, table);
+    else
+        MapPairRows8(area, PairTable(t), table);
     return 1;
 }
 
 // Table of size + 1 entries for 16-bit samples; the extra entry answers every sample at or above
 // size, so the index is the sample limited to size and never reads outside the table.
-int ApplyTable16(const StageArea& area, const std::vector<uint16_t>& table)
+int ApplyTable16(const StageArea& area, CurveTables& tables)
 {
+    const std::vector<uint16_t>& table = tables.curve16;
     const uint32_t last = static_cast<uint32_t>(table.size() - 1);
     const uint16_t* t = table.data();
     if (!PipelineSimd()) {
@@ -106,10 +58,13 @@ int ApplyTable16(const StageArea& area, const std::vector<uint16_t>& table)
         return 1;
     }
     // The fast path indexes by the sample alone: the last entry repeated up to 65535 costs a
-    // 128 KiB fill per call, far less than a limit on every sample. (With 16 bits no sample
+    // 128 KiB fill per rebuild, far less than a limit on every sample. (With 16 bits no sample
     // reaches the extra entry.)
-    std::vector<uint16_t> full(kSamples16, t[last]);
-    std::copy(t, t + std::min<size_t>(table.size(), kSamples16), full.begin());
+    std::vector<uint16_t>& full = tables.full;
+    if (full.empty()) {
+        full.assign(kSamples16, t[last]);
+        std::copy(t, t + std::min<size_t>(table.size(), kSamples16), full.begin());
+    }
     ApplyFullTable16(area, full.data(), static_cast<int32_t>(last));
     return 1;
 }
@@ -134,15 +89,14 @@ void BuildGamma8(uint8_t* table, double gamma)
         table[i] = static_cast<uint8_t>(CurveSample(std::pow(i / 255.0, gamma) * 255, 255));
 }
 
-std::vector<uint16_t> BuildGamma16(const ToneCall& call)
+void BuildGamma16(std::vector<uint16_t>& table, const ToneCall& call)
 {
     const double gamma = GammaExponent(call.value);
-    std::vector<uint16_t> table(static_cast<size_t>(call.size) + 1);
+    table.resize(static_cast<size_t>(call.size) + 1);
     for (int32_t i = 0; i < call.size; ++i)
         table[i] = static_cast<uint16_t>(
             CurveSample(std::pow(static_cast<double>(i) / call.size, gamma) * (call.size - 1), call.size - 1));
     table[call.size] = static_cast<uint16_t>(call.size - 1);
-    return table;
 }
 
 void BuildContrast8(uint8_t* table, int32_t k)
@@ -157,11 +111,11 @@ void BuildContrast8(uint8_t* table, int32_t k)
     }
 }
 
-std::vector<uint16_t> BuildContrast16(const ToneCall& call)
+void BuildContrast16(std::vector<uint16_t>& table, const ToneCall& call)
 {
     const int64_t n = call.size;
     const int64_t o = int64_t{call.value} * (int64_t{1} << (call.bits - 8));
-    std::vector<uint16_t> table(static_cast<size_t>(n) + 1);
+    table.resize(static_cast<size_t>(n) + 1);
     for (int64_t i = 0; i < n; ++i) {
         if (o > n / 2 - 1 || i < o)
             table[i] = 0;
@@ -172,7 +126,6 @@ std::vector<uint16_t> BuildContrast16(const ToneCall& call)
                                              static_cast<double>(i - o));
     }
     table[n] = static_cast<uint16_t>(n - 1);
-    return table;
 }
 
 float BrightnessFactor(int32_t v)
@@ -193,74 +146,130 @@ inline int32_t Brighten(int32_t sample, float factor, int32_t limit)
     return v >= static_cast<float>(limit) ? limit : static_cast<int32_t>(v);
 }
 
-int Gamma8(const StageArea& area, void* value1, bool limitExponent)
+// The curves the tables can hold.
+enum Curve : int { kGammaMono, kGammaColour, kGamma16, kContrast8, kContrast16, kBrightness8, kBrightness16 };
+
+// The stage's tables for this call's setting: true when they had to be rebuilt for it (the
+// caller fills them then), false when they already hold it.
+bool Stale(CurveTables& t, Curve curve, const ToneCall& call)
 {
-    double gamma = GammaExponent(ReadTone(value1).value);
-    if (limitExponent)
-        gamma = std::clamp(gamma, 0.001, 99.999);
-    uint8_t table[kEntries8];
-    BuildGamma8(table, gamma);
-    return ApplyTable8(area, table);
+    const CurveTables::Key key{curve, call.value, call.bits};
+    if (t.key == key)
+        return false;
+    t.key = key;
+    ++t.builds;
+    t.pairs.clear();  // the vector forms follow on first use; clear keeps their storage
+    t.full.clear();
+    return true;
 }
 
-int Contrast8(const StageArea& area, void* value1)
+int Gamma8(const StageArea& area, void* value1, void* value2, bool limitExponent)
 {
-    uint8_t table[kEntries8];
-    BuildContrast8(table, ReadTone(value1).value);
-    return ApplyTable8(area, table);
+    CurveTables local;
+    CurveTables& t = CallerTables(value2, local);
+    const ToneCall call = ReadTone(value1);
+    if (Stale(t, limitExponent ? kGammaColour : kGammaMono, call)) {
+        double gamma = GammaExponent(call.value);
+        if (limitExponent)
+            gamma = std::clamp(gamma, 0.001, 99.999);
+        BuildGamma8(t.curve8, gamma);
+    }
+    return ApplyTable8(area, t);
 }
 
-int Brightness8(const StageArea& area, void* value1)
+int Curve16(const StageArea& area, void* value1, void* value2, Curve curve,
+            void (*build)(std::vector<uint16_t>&, const ToneCall&))
 {
-    const float factor = BrightnessFactor(ReadTone(value1).value);
-    uint8_t table[kEntries8];
-    for (int i = 0; i < kEntries8; ++i)
-        table[i] = static_cast<uint8_t>(Brighten(i, factor, 255));
-    return ApplyTable8(area, table);
+    CurveTables local;
+    CurveTables& t = CallerTables(value2, local);
+    const ToneCall call = ReadTone(value1);
+    if (Stale(t, curve, call))
+        build(t.curve16, call);
+    return ApplyTable16(area, t);
 }
 
-int Brightness16(const StageArea& area, void* value1)
+int Gamma16(const StageArea& area, void* value1, void* value2)
 {
+    return Curve16(area, value1, value2, kGamma16, BuildGamma16);
+}
+
+int Contrast16(const StageArea& area, void* value1, void* value2)
+{
+    return Curve16(area, value1, value2, kContrast16, BuildContrast16);
+}
+
+int Contrast8(const StageArea& area, void* value1, void* value2)
+{
+    CurveTables local;
+    CurveTables& t = CallerTables(value2, local);
+    const ToneCall call = ReadTone(value1);
+    if (Stale(t, kContrast8, call))
+        BuildContrast8(t.curve8, call.value);
+    return ApplyTable8(area, t);
+}
+
+int Brightness8(const StageArea& area, void* value1, void* value2)
+{
+    CurveTables local;
+    CurveTables& t = CallerTables(value2, local);
+    const ToneCall call = ReadTone(value1);
+    if (Stale(t, kBrightness8, call)) {
+        const float factor = BrightnessFactor(call.value);
+        for (int i = 0; i < kEntries8; ++i)
+            t.curve8[i] = static_cast<uint8_t>(Brighten(i, factor, 255));
+    }
+    return ApplyTable8(area, t);
+}
+
+int Brightness16(const StageArea& area, void* value1, void* value2)
+{
+    CurveTables local;
+    CurveTables& t = CallerTables(value2, local);
     const ToneCall call = ReadTone(value1);
     const float factor = BrightnessFactor(call.value);
     const int32_t limit = call.size - 1;
+    if (Stale(t, kBrightness16, call)) {
+        // The significant range from a table of the same products; samples above it are rare.
+        t.curve16.resize(static_cast<size_t>(call.size));
+        for (int32_t i = 0; i < call.size; ++i)
+            t.curve16[i] = static_cast<uint16_t>(Brighten(i, factor, limit));
+    }
     if (PipelineSimd()) {
         // Every 16-bit value in the table: the products of all of them cost less than a test
         // on every sample.
         // The products never fall as the sample grows: from the first that reaches the
         // limit on, every entry is the limit.
-        std::vector<uint16_t> full(kSamples16, static_cast<uint16_t>(limit));
-        for (size_t i = 0; i < kSamples16; ++i) {
-            full[i] = static_cast<uint16_t>(Brighten(static_cast<int32_t>(i), factor, limit));
-            if (full[i] == limit)
-                break;
+        std::vector<uint16_t>& full = t.full;
+        if (full.empty()) {
+            full.assign(kSamples16, static_cast<uint16_t>(limit));
+            for (size_t i = 0; i < kSamples16; ++i) {
+                full[i] = static_cast<uint16_t>(Brighten(static_cast<int32_t>(i), factor, limit));
+                if (full[i] == limit)
+                    break;
+            }
         }
         ApplyFullTable16(area, full.data(), call.size);
         return 1;
     }
-    // The significant range from a table of the same products; samples above it are rare.
-    std::vector<uint16_t> table(static_cast<size_t>(call.size));
-    for (int32_t i = 0; i < call.size; ++i)
-        table[i] = static_cast<uint16_t>(Brighten(i, factor, limit));
-    const uint16_t* t = table.data();
+    const uint16_t* table = t.curve16.data();
     const uint32_t size = static_cast<uint32_t>(call.size);
-    ForEachColourSample<uint16_t>(area, [t, size, factor, limit](uint16_t s) {
-        return s < size ? t[s] : static_cast<uint16_t>(Brighten(s, factor, limit));
+    ForEachColourSample<uint16_t>(area, [table, size, factor, limit](uint16_t s) {
+        return s < size ? table[s] : static_cast<uint16_t>(Brighten(s, factor, limit));
     });
     return 1;
 }
 
 }  // namespace
 
-int GammaMono8(VELMOR_STAGE_ARGS) { return Gamma8(VELMOR_STAGE_AREA, value1, false); }
-int GammaColor8(VELMOR_STAGE_ARGS) { return Gamma8(VELMOR_STAGE_AREA, value1, true); }
-int GammaMono10(VELMOR_STAGE_ARGS) { return ApplyTable16(VELMOR_STAGE_AREA, BuildGamma16(ReadTone(value1))); }
-int GammaColor10(VELMOR_STAGE_ARGS) { return ApplyTable16(VELMOR_STAGE_AREA, BuildGamma16(ReadTone(value1))); }
-int ContrastMono8(VELMOR_STAGE_ARGS) { return Contrast8(VELMOR_STAGE_AREA, value1); }
-int ContrastColor8(VELMOR_STAGE_ARGS) { return Contrast8(VELMOR_STAGE_AREA, value1); }
-int ContrastMono10(VELMOR_STAGE_ARGS) { return ApplyTable16(VELMOR_STAGE_AREA, BuildContrast16(ReadTone(value1))); }
-int ContrastColor10(VELMOR_STAGE_ARGS) { return ApplyTable16(VELMOR_STAGE_AREA, BuildContrast16(ReadTone(value1))); }
-int BrightnessMono8(VELMOR_STAGE_ARGS) { return Brightness8(VELMOR_STAGE_AREA, value1); }
-int BrightnessColor8(VELMOR_STAGE_ARGS) { return Brightness8(VELMOR_STAGE_AREA, value1); }
-int BrightnessMono10(VELMOR_STAGE_ARGS) { return Brightness16(VELMOR_STAGE_AREA, value1); }
-int BrightnessColor10(VELMOR_STAGE_ARGS) { return Brightness16(VELMOR_STAGE_AREA, value1); }
+int GammaMono8(VELMOR_STAGE_ARGS) { return Gamma8(VELMOR_STAGE_AREA, value1, value2, false); }
+int GammaColor8(VELMOR_STAGE_ARGS) { return Gamma8(VELMOR_STAGE_AREA, value1, value2, true); }
+int GammaMono10(VELMOR_STAGE_ARGS) { return Gamma16(VELMOR_STAGE_AREA, value1, value2); }
+int GammaColor10(VELMOR_STAGE_ARGS) { return Gamma16(VELMOR_STAGE_AREA, value1, value2); }
+int ContrastMono8(VELMOR_STAGE_ARGS) { return Contrast8(VELMOR_STAGE_AREA, value1, value2); }
+int ContrastColor8(VELMOR_STAGE_ARGS) { return Contrast8(VELMOR_STAGE_AREA, value1, value2); }
+int ContrastMono10(VELMOR_STAGE_ARGS) { return Contrast16(VELMOR_STAGE_AREA, value1, value2); }
+int ContrastColor10(VELMOR_STAGE_ARGS) { return Contrast16(VELMOR_STAGE_AREA, value1, value2); }
+int BrightnessMono8(VELMOR_STAGE_ARGS) { return Brightness8(VELMOR_STAGE_AREA, value1, value2); }
+int BrightnessColor8(VELMOR_STAGE_ARGS) { return Brightness8(VELMOR_STAGE_AREA, value1, value2); }
+int BrightnessMono10(VELMOR_STAGE_ARGS) { return Brightness16(VELMOR_STAGE_AREA, value1, value2); }
+int BrightnessColor10(VELMOR_STAGE_ARGS) { return Brightness16(VELMOR_STAGE_AREA, value1, value2); }

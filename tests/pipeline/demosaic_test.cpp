@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "pipeline/filter_table.h"
 #include "pipeline/filter_params.h"
 #include "pipeline/process_frame.h"
 #include "pipeline/stage_params.h"
@@ -17,16 +18,6 @@ void RunDemosaic(const TestSurface& out, const TestSurface& raw, int phase, int3
     const bool wide = raw.view.bitCount == 16;
     RunStage(out, wide ? DemosaicInterior10 : DemosaicInterior8, raw, params);
     RunStage(out, wide ? DemosaicBorder10 : DemosaicBorder8, raw, params);
-}
-
-FilterParams NeutralFilter()
-{
-    FilterParams f{};
-    f.bayerGainR = f.bayerGainG = f.bayerGainB = 100;
-    f.gamma = 100;
-    f.bayerMode = 3;
-    f.grayGainR = f.grayGainG1 = f.grayGainG2 = f.grayGainB = 128;
-    return f;
 }
 
 TEST(Demosaic, MatchesReferenceForEveryFormatPhaseAndSize)
@@ -122,7 +113,7 @@ TEST(WhiteBalance, MeasuresGainsFromColourMeans)
     EXPECT_EQ(result[balance_result::kGainRed], 499);
 
     // Through Demosaic the gain is stored as at most 400.
-    FilterParams filter = NeutralFilter();
+    FilterParams filter = FirstRunFilter();
     filter.bayerGainAuto = 1;
     TestSurface out(8, 8, 48);
     EXPECT_TRUE(Demosaic(out.view, wide.view, filter, 3));
@@ -133,7 +124,7 @@ TEST(WhiteBalance, MeasuresGainsFromColourMeans)
 
 TEST(WhiteBalance, BlackOrOneColourFrameKeepsThePreviousGains)
 {
-    FilterParams filter = NeutralFilter();
+    FilterParams filter = FirstRunFilter();
     filter.bayerGainAuto = 1;
     filter.bayerGainR = 150;
     filter.bayerGainB = 250;
@@ -153,7 +144,7 @@ TEST(WhiteBalance, BlackOrOneColourFrameKeepsThePreviousGains)
 
 TEST(WhiteBalance, OneShotMeasuresExactlyOneFrame)
 {
-    FilterParams filter = NeutralFilter();
+    FilterParams filter = FirstRunFilter();
     filter.bayerGainAuto = 1;
     filter.bayerAutoOnce1 = 1;
     filter.bayerAutoOnce2 = 1;

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <memory>
 
+#include "pipeline/filter_table.h"
 #include "imaging/surface_transfer.h"
 #include "pipeline/process_frame.h"
 #include "pipeline/stage_params.h"
@@ -31,16 +32,6 @@ struct Frame {
     TestSurface& out(int format) { return *outputs[format]; }
 };
 
-FilterParams Neutral()
-{
-    FilterParams f{};
-    f.bayerGainR = f.bayerGainG = f.bayerGainB = 100;
-    f.gamma = 100;
-    f.bayerMode = 3;
-    f.grayGainR = f.grayGainG1 = f.grayGainG2 = f.grayGainB = 128;
-    return f;
-}
-
 bool RunFrame(Frame& frame, int format, FilterParams& filter, PipelineSettings settings = {})
 {
     PipelineState state;
@@ -62,13 +53,13 @@ TEST(ProcessFrame, NeutralColourRunsOnlyDefectFilterAndDemosaic)
         Frame frame(21, 14, format);
         frame.raw(format).randomise(rng);
         TestSurface raw(frame.raw(format));
-        FilterParams filter = Neutral();
+        FilterParams filter = FirstRunFilter();
         RunFrame(frame, format, filter);
 
         DefectFilterOn(raw, 3);
         EXPECT_TRUE(frame.raw(format).samePixels(raw));
         TestSurface expect(21, 14, kBits[format]);
-        FilterParams copy = Neutral();
+        FilterParams copy = FirstRunFilter();
         Demosaic(expect.view, raw.view, copy, 3);
         EXPECT_TRUE(frame.out(format).samePixels(expect)) << format;
     }
@@ -81,7 +72,7 @@ TEST(ProcessFrame, NeutralMonochromeIsTheMirroredFilteredFrame)
         Frame frame(16, 9, format);
         frame.raw(format).randomise(rng);
         TestSurface expect(frame.raw(format));
-        FilterParams filter = Neutral();
+        FilterParams filter = FirstRunFilter();
         PipelineSettings settings;
         settings.mirrorV = 1;
         RunFrame(frame, format, filter, settings);
@@ -99,7 +90,7 @@ TEST(ProcessFrame, BinningSkipsTheDefectFilter)
         Frame frame(9, 9, 1);
         frame.raw(1).fill(100);
         frame.raw(1).set(4, 4, 0, 1000);
-        FilterParams filter = Neutral();
+        FilterParams filter = FirstRunFilter();
         PipelineSettings settings;
         settings.subSample = subSample;
         RunFrame(frame, 1, filter, settings);
@@ -143,7 +134,7 @@ TEST(ProcessFrame, GrayModeTwoChangesOnlyTheEightBitRaw)
     frame.raw(1).randomise(rng);
     frame.outputs[0]->fill(90);
     const TestSurface wide(frame.raw(1));
-    FilterParams filter = Neutral();
+    FilterParams filter = FirstRunFilter();
     filter.grayMode = 2;
     filter.grayGainR = 200;  // not used by mode 2
     RunFrame(frame, 1, filter);
@@ -154,7 +145,7 @@ TEST(ProcessFrame, GrayModeTwoChangesOnlyTheEightBitRaw)
     Frame mono(12, 10, 0);
     mono.raw(0).fill(90);
     mono.raw(0).set(4, 4, 0, 10);
-    filter = Neutral();
+    filter = FirstRunFilter();
     filter.grayMode = 2;
     RunFrame(mono, 0, filter);
     EXPECT_NE(mono.raw(0).at(4, 4), 10);  // now the luminance of the demosaiced pixel
@@ -166,7 +157,7 @@ TEST(ProcessFrame, GrayBalanceCounter)
     for (int32_t y = 0; y < 8; ++y)
         for (int32_t x = 0; x < 8; ++x)
             frame.raw(1).set(x, y, 0, (x + y) % 2 == 0 ? 400 : 200);  // phase 3: R and B sites at 200
-    FilterParams filter = Neutral();
+    FilterParams filter = FirstRunFilter();
     filter.grayMode = 1;
     filter.grayGainAuto = 1;
     EXPECT_TRUE(RunFrame(frame, 1, filter));
@@ -181,7 +172,7 @@ TEST(ProcessFrame, GrayBalanceCounter)
     EXPECT_EQ(filter.grayGainR, 128);  // the flattened frame measures flat
 
     Frame black(8, 8, 0);
-    filter = Neutral();
+    filter = FirstRunFilter();
     filter.grayMode = 1;
     filter.grayGainAuto = 1;
     filter.grayGainB = 140;
@@ -193,7 +184,7 @@ TEST(ProcessFrame, GrayBalanceCounter)
 TEST(ProcessFrame, ContinuousWhiteBalanceFollowsEveryFrame)
 {
     Frame frame(8, 8, 2);
-    FilterParams filter = Neutral();
+    FilterParams filter = FirstRunFilter();
     filter.bayerGainAuto = 1;
     for (int32_t redLevel : {50, 100}) {
         for (int32_t y = 0; y < 8; ++y)
@@ -213,7 +204,7 @@ TEST(ProcessFrame, StagesRunInOrderOnTheOutput)
     for (int format = 0; format <= 5; ++format) {
         Frame frame(19, 13, format);
         frame.raw(format).randomise(rng);
-        FilterParams filter = Neutral();
+        FilterParams filter = FirstRunFilter();
         filter.hue = 30;
         filter.saturation = 40;
         filter.gamma = 130;
@@ -271,7 +262,7 @@ TEST(ProcessFrame, AutoIrisWindowsGoThroughTheBottomUpTransfer)
     for (int32_t y = 0; y < 100; ++y)
         for (int32_t x = 0; x < 50; ++x)
             frame.raw(0).set(x, y, 0, y);
-    FilterParams filter = Neutral();
+    FilterParams filter = FirstRunFilter();
     PipelineSettings settings;
     settings.outputFormat = 0;
     settings.subSample = 17;
@@ -338,7 +329,7 @@ TEST(ProcessFrame, RandomisedSettingsNeverWriteOutsideTheFrame)
             std::fill(s->bytes.begin(), s->bytes.end(), uint8_t{0xEE});
         frame.raw(format).randomise(rng);
         auto pick = [&](int lo, int hi) { return lo + static_cast<int>(rng() % static_cast<unsigned>(hi - lo + 1)); };
-        FilterParams f = Neutral();
+        FilterParams f = FirstRunFilter();
         f.brightness = pick(-255, 255) * pick(0, 1);
         f.contrast = pick(-127, 127) * pick(0, 1);
         f.hue = pick(-360, 360) * pick(0, 1);

@@ -14,8 +14,8 @@ endif()
 # Warnings, sanitizers and the static runtime on every target of ours.
 function(velmor_target_defaults target)
   target_compile_options(${target} PRIVATE
-    $<$<COMPILE_LANGUAGE:CXX>:-Wall -Wextra -Wno-unused-parameter -Wno-missing-field-initializers>
-    $<$<COMPILE_LANGUAGE:C>:-Wall -Wextra -Wno-unused-parameter>)
+    $<$<COMPILE_LANGUAGE:CXX>:-Wall -Wextra -Wno-missing-field-initializers>
+    $<$<COMPILE_LANGUAGE:C>:-Wall -Wextra>)
   if(VELMOR_WINDOWS)
     target_compile_definitions(${target} PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
     get_target_property(type ${target} TYPE)

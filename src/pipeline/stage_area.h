@@ -57,8 +57,10 @@ struct StageArea {
     }
 };
 
-#define VELMOR_STAGE_ARGS                                                                                      \
-    uint8_t *dst, const uint8_t *src, const PixelRect *rect, int32_t dstX, int32_t dstRow,                     \
-        uint16_t dstBytesPerPixel, uint16_t srcBytesPerPixel, int32_t dstStride, int32_t srcStride, void *value1, \
-        void *value2
+// Every stage takes the whole call shape; each uses the part it needs.
+#define VELMOR_STAGE_ARGS                                                                                   \
+    [[maybe_unused]] uint8_t *dst, [[maybe_unused]] const uint8_t *src, [[maybe_unused]] const PixelRect *rect, \
+        [[maybe_unused]] int32_t dstX, [[maybe_unused]] int32_t dstRow, [[maybe_unused]] uint16_t dstBytesPerPixel, \
+        [[maybe_unused]] uint16_t srcBytesPerPixel, [[maybe_unused]] int32_t dstStride,                          \
+        [[maybe_unused]] int32_t srcStride, [[maybe_unused]] void *value1, [[maybe_unused]] void *value2
 #define VELMOR_STAGE_AREA StageArea(dst, src, rect, dstX, dstRow, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride)

@@ -48,6 +48,7 @@
 #include "device/velmor_520qk.h"
 #include "emulator/emulated_port.h"
 #include "imaging/image_writer.h"
+#include "message_window.h"
 
 #include <benchmark/benchmark.h>
 
@@ -193,8 +194,6 @@ void Fail(benchmark::State& state, const char* what)
     state.SkipWithError((std::string(what) + "; queued errors:" + QueuedErrors()).c_str());
 }
 
-int FrameBytes(int width, int height, int bits) { return ((width * (bits / 8) + 3) & ~3) * height; }
-
 bool Configure(int width, int height, int bits)
 {
     return Velmor_SetCaptureWindowEx(gCamera, kFullWidth, 0, width, kFullHeight, 0, height) == 1 &&
@@ -207,28 +206,14 @@ bool Configure(int width, int height, int bits)
 // A message-only window on the benchmark's thread that receives the frame notifications.
 class FrameSink {
 public:
-    FrameSink()
-    {
-        WNDCLASSA windowClass = {};
-        windowClass.lpfnWndProc = DefWindowProcA;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = kClass;
-        RegisterClassA(&windowClass);  // a second registration fails harmlessly
-        window_ = CreateWindowExA(0, kClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleA(nullptr),
-                                  nullptr);
-    }
-    ~FrameSink() { DestroyWindow(window_); }
-    FrameSink(const FrameSink&) = delete;
-    FrameSink& operator=(const FrameSink&) = delete;
-
-    HWND get() const { return window_; }
+    HWND get() const { return window_.get(); }
 
     // The next frame notification, taken off the queue at once; false for a frame failure or
     // when none came in time.
     bool Next(MSG& msg)
     {
         const double start = NowMs();
-        while (!PeekMessageA(&msg, window_, VELMOR_WM_FRAME, VELMOR_WM_FRAME, PM_REMOVE)) {
+        while (!PeekMessageA(&msg, window_.get(), VELMOR_WM_FRAME, VELMOR_WM_FRAME, PM_REMOVE)) {
             const double waited = NowMs() - start;
             if (waited > kFrameWaitMs)
                 return false;
@@ -238,15 +223,15 @@ public:
     }
 
 private:
-    static constexpr char kClass[] = "VelmorBenchFrameSink";
-    HWND window_ = nullptr;
+    sdktest::MessageWindow window_{"VelmorBenchFrameSink"};
 };
 
 // A callback preview into an application buffer, past its warm-up frames; stopped when it goes
 // out of scope.
 class CallbackPreview {
 public:
-    CallbackPreview(benchmark::State& state, int width, int height, int bits) : buffer_(FrameBytes(width, height, bits))
+    CallbackPreview(benchmark::State& state, int width, int height, int bits)
+        : buffer_(sdktest::FrameBytes(width, height, bits))
     {
         if (!Configure(width, height, bits)) {
             Fail(state, "settings refused");

@@ -531,11 +531,12 @@ void CVelmor::PostFrame(HWND target)
 void CVelmor::MeasureFrameRate()
 {
     ++frameCount;
-    const uint32_t elapsed = timeGetTime() - fpsWindowStart;
+    const uint32_t now = timeGetTime();
+    const uint32_t elapsed = now - fpsWindowStart;
     if (elapsed > kRateWindowMs) {
-        fpsTenths = static_cast<int32_t>(frameCount * kTenthsPerMs / (timeGetTime() - fpsWindowStart));
+        fpsTenths = static_cast<int32_t>(frameCount * kTenthsPerMs / elapsed);
         frameCount = 0;
-        fpsWindowStart = timeGetTime();
+        fpsWindowStart = now;
     }
 }
 

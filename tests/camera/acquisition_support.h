@@ -2,6 +2,7 @@
 // Helpers of the acquisition tests: a window that collects frame notifications, the process's
 // resource counts, and the sizes of frames in the application's buffers.
 #include "../api/sdk_test_support.h"
+#include "message_window.h"
 
 #include <tlhelp32.h>
 #include <winternl.h>
@@ -10,10 +11,6 @@
 #include <vector>
 
 namespace sdktest {
-
-// Bytes per pixel of an output format's bit count, and a frame's buffer size (rows padded to 4 bytes).
-inline int FrameStride(int width, int bits) { return (width * (bits / 8) + 3) & ~3; }
-inline int FrameBytes(int width, int height, int bits) { return FrameStride(width, bits) * height; }
 
 // A message-only window on the calling thread that records every frame notification.
 class FrameWindow {
@@ -25,21 +22,7 @@ public:
         VELMOR_FRAME_INFO info;  // a copy taken when the message was handled (zero for failures)
     };
 
-    FrameWindow()
-    {
-        WNDCLASSA windowClass = {};
-        windowClass.lpfnWndProc = DefWindowProcA;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = kClass;
-        RegisterClassA(&windowClass);  // a second registration fails harmlessly
-        window_ = CreateWindowExA(0, kClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleA(nullptr),
-                                  nullptr);
-    }
-    ~FrameWindow() { DestroyWindow(window_); }
-    FrameWindow(const FrameWindow&) = delete;
-    FrameWindow& operator=(const FrameWindow&) = delete;
-
-    HWND get() const { return window_; }
+    HWND get() const { return window_.get(); }
 
     // Handles the frame messages that arrive within `ms` until `done()` holds; `perMessage` runs
     // after each handled message (a slow application sleeps there).
@@ -49,7 +32,7 @@ public:
         const DWORD start = GetTickCount();
         while (GetTickCount() - start < ms && !done()) {
             MSG msg;
-            if (!PeekMessageA(&msg, window_, VELMOR_WM_FRAME, VELMOR_WM_FRAME, PM_REMOVE)) {
+            if (!PeekMessageA(&msg, window_.get(), VELMOR_WM_FRAME, VELMOR_WM_FRAME, PM_REMOVE)) {
                 MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_POSTMESSAGE);
                 continue;
             }
@@ -95,8 +78,7 @@ public:
     std::vector<Note> notes;
 
 private:
-    static constexpr char kClass[] = "VelmorTestFrameWindow";
-    HWND window_ = nullptr;
+    MessageWindow window_{"VelmorTestFrameWindow"};
 };
 
 // GDI objects of the process. Wine reports none through GetGuiResources; there the process's GDI

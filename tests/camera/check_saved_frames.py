@@ -10,7 +10,8 @@ from pathlib import Path
 from PIL import Image
 
 sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "imaging"))
-from check_image_files import PNG_LAYOUT, TIFF_LAYOUT, gray, luma, magick_samples, tiff_tags, wide  # noqa: E402
+from check_image_files import (PNG_LAYOUT, TIFF_LAYOUT, gray, luma, magick_samples, run_checks,  # noqa: E402
+                               tiff_tags, wide)
 
 W, H = 322, 9  # the window of save_test.cpp
 BITS = (8, 16, 24, 32, 48, 64)
@@ -147,14 +148,7 @@ def main():
                   ("tiff", lambda e: check_tiff(file("tif"), frame, bits, e))]
         if bits == 32:
             checks.append(("png, wide name", lambda e: check_png(folder / "f32-wide-\u00e9.png", frame, bits, e)))
-        for name, check in checks:
-            errors = []
-            try:
-                check(errors)
-            except Exception as error:  # a decoder that cannot read the file is a failure
-                errors.append(f"{type(error).__name__}: {error}")
-            print(f"{bits}-bit {name}: {'ok' if not errors else '; '.join(errors)}")
-            failed |= bool(errors)
+        failed |= run_checks(f"{bits}-bit", checks)
     return 1 if failed else 0
 
 

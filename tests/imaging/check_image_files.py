@@ -200,6 +200,21 @@ def check_tiff(path, bits, errors):
         errors.append("decoded samples differ")
 
 
+def run_checks(label, checks):
+    """Runs (name, check) pairs, each filling a list of errors, and prints a line per check; True
+    when any failed. A decoder that cannot read the file is a failure too."""
+    failed = False
+    for name, check in checks:
+        errors = []
+        try:
+            check(errors)
+        except Exception as error:
+            errors.append(f"{type(error).__name__}: {error}")
+        print(f"{label} {name}: {'ok' if not errors else '; '.join(errors)}")
+        failed |= bool(errors)
+    return failed
+
+
 def main():
     folder = Path(sys.argv[1])
     failed = False
@@ -211,14 +226,7 @@ def main():
                   ("jpeg", lambda e: check_jpeg([file(2), file(3), file(4)], bits, e)),
                   ("png", lambda e: check_png(file(5), bits, e)),
                   ("tiff", lambda e: check_tiff(file(6), bits, e))]
-        for name, check in checks:
-            errors = []
-            try:
-                check(errors)
-            except Exception as error:  # a decoder that cannot read the file is a failure
-                errors.append(f"{type(error).__name__}: {error}")
-            print(f"{bits}-bit {name}: {'ok' if not errors else '; '.join(errors)}")
-            failed |= bool(errors)
+        failed |= run_checks(f"{bits}-bit", checks)
     return 1 if failed else 0
 
 

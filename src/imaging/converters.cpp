@@ -1,5 +1,7 @@
 #include "imaging/converters.h"
 
+#include "imaging/pixel_area.h"
+
 #include <cstddef>
 #include <cstring>
 
@@ -31,37 +33,15 @@ inline uint32_t Stretch16(const uint8_t* sample)
     return static_cast<uint32_t>(Load16(sample)) << kTenToSixteen;
 }
 
-struct Job {
-    uint8_t* dst;
-    const uint8_t* src;
-    PixelRect rect;
-    int32_t dstX;
-    int32_t dstRow;
-    int dstBpp;
-    int srcBpp;
-    int32_t dstStride;
-    int32_t srcStride;
-
-    const uint8_t* sourceRow(int32_t i, bool flipped) const
-    {
-        const int32_t row = flipped ? rect.bottom - 1 - i : rect.top + i;
-        return src + static_cast<ptrdiff_t>(row) * srcStride + static_cast<ptrdiff_t>(rect.left) * srcBpp;
-    }
-    uint8_t* destinationRow(int32_t i) const
-    {
-        return dst + static_cast<ptrdiff_t>(dstRow + i) * dstStride + static_cast<ptrdiff_t>(dstX) * dstBpp;
-    }
-};
-
 // Pixel steps fixed at compile time, so that GCC can vectorise the inner loop.
 template <int DstBpp, int SrcBpp, bool Flipped, typename Op>
-void RunFixed(const Job& job, Op op)
+void RunFixed(const PixelArea& area, Op op)
 {
-    const int32_t rows = job.rect.bottom - job.rect.top;
-    const int32_t columns = job.rect.right - job.rect.left;
+    const int32_t rows = area.height;
+    const int32_t columns = area.width;
     for (int32_t i = 0; i < rows; ++i) {
-        const uint8_t* s = job.sourceRow(i, Flipped);
-        uint8_t* d = job.destinationRow(i);
+        const uint8_t* s = area.srcRow(i, Flipped);
+        uint8_t* d = area.dstRow<uint8_t>(i);
         for (int32_t x = 0; x < columns; ++x)
             op(d + static_cast<ptrdiff_t>(x) * DstBpp, s + static_cast<ptrdiff_t>(x) * SrcBpp);
     }
@@ -69,28 +49,28 @@ void RunFixed(const Job& job, Op op)
 
 // Any other pixel steps the caller passes.
 template <bool Flipped, typename Op>
-void RunAny(const Job& job, Op op)
+void RunAny(const PixelArea& area, Op op)
 {
-    const int32_t rows = job.rect.bottom - job.rect.top;
-    const int32_t columns = job.rect.right - job.rect.left;
+    const int32_t rows = area.height;
+    const int32_t columns = area.width;
     for (int32_t i = 0; i < rows; ++i) {
-        const uint8_t* s = job.sourceRow(i, Flipped);
-        uint8_t* d = job.destinationRow(i);
+        const uint8_t* s = area.srcRow(i, Flipped);
+        uint8_t* d = area.dstRow<uint8_t>(i);
         for (int32_t x = 0; x < columns; ++x)
-            op(d + static_cast<ptrdiff_t>(x) * job.dstBpp, s + static_cast<ptrdiff_t>(x) * job.srcBpp);
+            op(d + static_cast<ptrdiff_t>(x) * area.dstBytesPerPixel, s + static_cast<ptrdiff_t>(x) * area.srcBytesPerPixel);
     }
 }
 
 // Picks the compiled variant for the usual source formats, else the general loop.
 template <int DstBpp, int SrcBpp, int OtherSrcBpp, bool Flipped, typename Op>
-int Run(const Job& job, Op op)
+int Run(const PixelArea& area, Op op)
 {
-    if (job.dstBpp == DstBpp && job.srcBpp == SrcBpp)
-        RunFixed<DstBpp, SrcBpp, Flipped>(job, op);
-    else if (OtherSrcBpp != 0 && job.dstBpp == DstBpp && job.srcBpp == OtherSrcBpp)
-        RunFixed<DstBpp, (OtherSrcBpp != 0 ? OtherSrcBpp : SrcBpp), Flipped>(job, op);
+    if (area.dstBytesPerPixel == DstBpp && area.srcBytesPerPixel == SrcBpp)
+        RunFixed<DstBpp, SrcBpp, Flipped>(area, op);
+    else if (OtherSrcBpp != 0 && area.dstBytesPerPixel == DstBpp && area.srcBytesPerPixel == OtherSrcBpp)
+        RunFixed<DstBpp, (OtherSrcBpp != 0 ? OtherSrcBpp : SrcBpp), Flipped>(area, op);
     else
-        RunAny<Flipped>(job, op);
+        RunAny<Flipped>(area, op);
     return 1;
 }
 
@@ -145,90 +125,81 @@ const auto kInvertAlpha = [](uint8_t* d, const uint8_t* s) {
 
 }  // namespace
 
-// Every converter has the same parameter list; the two caller values are unused here.
-#define CONVERTER_PARAMS                                                                                   \
-    uint8_t *dst, const uint8_t *src, const PixelRect *rect, int32_t dstX, int32_t dstRow,                 \
-        uint16_t dstBytesPerPixel, uint16_t srcBytesPerPixel, int32_t dstStride, int32_t srcStride, void*, \
-        void*
-#define CONVERTER_JOB Job{dst, src, *rect, dstX, dstRow, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride}
-
-int CopyRowsFlipped(CONVERTER_PARAMS)
+int CopyRowsFlipped(VELMOR_PIXEL_ARGS)
 {
-    const Job job = CONVERTER_JOB;
+    const PixelArea area = VELMOR_PIXEL_AREA;
     // The rectangle's part of each row in one block copy.
-    const size_t bytes = static_cast<size_t>(job.rect.right - job.rect.left) * static_cast<size_t>(job.srcBpp);
-    for (int32_t i = 0; i < job.rect.bottom - job.rect.top; ++i)
-        std::memcpy(job.destinationRow(i), job.sourceRow(i, true), bytes);
+    const size_t bytes = static_cast<size_t>(area.width) * static_cast<size_t>(area.srcBytesPerPixel);
+    for (int32_t i = 0; i < area.height; ++i)
+        std::memcpy(area.dstRow<uint8_t>(i), area.srcRow(i, true), bytes);
     return 1;
 }
 
-int Bgr24FromColorFlipped(CONVERTER_PARAMS)
+int Bgr24FromColorFlipped(VELMOR_PIXEL_ARGS)
 {
-    return Run<kBgr24, kBgr24, kBgrx32, true>(CONVERTER_JOB, kCopyBgr);
+    return Run<kBgr24, kBgr24, kBgrx32, true>(VELMOR_PIXEL_AREA, kCopyBgr);
 }
 
-int Bgr24FromBgrx32(CONVERTER_PARAMS)
+int Bgr24FromBgrx32(VELMOR_PIXEL_ARGS)
 {
-    return Run<kBgr24, kBgrx32, 0, false>(CONVERTER_JOB, kCopyBgr);
+    return Run<kBgr24, kBgrx32, 0, false>(VELMOR_PIXEL_AREA, kCopyBgr);
 }
 
-int Mono8FromMono10(CONVERTER_PARAMS)
+int Mono8FromMono10(VELMOR_PIXEL_ARGS)
 {
-    return Run<kMono8, kMono16, 0, false>(CONVERTER_JOB, kMono8From10);
+    return Run<kMono8, kMono16, 0, false>(VELMOR_PIXEL_AREA, kMono8From10);
 }
 
-int Mono8FromMono10Flipped(CONVERTER_PARAMS)
+int Mono8FromMono10Flipped(VELMOR_PIXEL_ARGS)
 {
-    return Run<kMono8, kMono16, 0, true>(CONVERTER_JOB, kMono8From10);
+    return Run<kMono8, kMono16, 0, true>(VELMOR_PIXEL_AREA, kMono8From10);
 }
 
-int Bgr24FromColor10(CONVERTER_PARAMS)
+int Bgr24FromColor10(VELMOR_PIXEL_ARGS)
 {
-    return Run<kBgr24, kBgr48, kBgrx64, false>(CONVERTER_JOB, kBgr8From10);
+    return Run<kBgr24, kBgr48, kBgrx64, false>(VELMOR_PIXEL_AREA, kBgr8From10);
 }
 
-int Bgr24FromColor10Flipped(CONVERTER_PARAMS)
+int Bgr24FromColor10Flipped(VELMOR_PIXEL_ARGS)
 {
-    return Run<kBgr24, kBgr48, kBgrx64, true>(CONVERTER_JOB, kBgr8From10);
+    return Run<kBgr24, kBgr48, kBgrx64, true>(VELMOR_PIXEL_AREA, kBgr8From10);
 }
 
-int Mono16FromMono10(CONVERTER_PARAMS)
+int Mono16FromMono10(VELMOR_PIXEL_ARGS)
 {
-    return Run<kMono16, kMono16, 0, false>(CONVERTER_JOB, kMono16From10);
+    return Run<kMono16, kMono16, 0, false>(VELMOR_PIXEL_AREA, kMono16From10);
 }
 
-int Bgr48FromBgr10(CONVERTER_PARAMS)
+int Bgr48FromBgr10(VELMOR_PIXEL_ARGS)
 {
-    return Run<kBgr48, kBgr48, 0, false>(CONVERTER_JOB, kBgr16From10);
+    return Run<kBgr48, kBgr48, 0, false>(VELMOR_PIXEL_AREA, kBgr16From10);
 }
 
-int Rgb48FromBgr10(CONVERTER_PARAMS)
+int Rgb48FromBgr10(VELMOR_PIXEL_ARGS)
 {
-    return Run<kBgr48, kBgr48, 0, false>(CONVERTER_JOB, kRgb16From10);
+    return Run<kBgr48, kBgr48, 0, false>(VELMOR_PIXEL_AREA, kRgb16From10);
 }
 
-int Bgra64FromBgr10(CONVERTER_PARAMS)
+int Bgra64FromBgr10(VELMOR_PIXEL_ARGS)
 {
-    return Run<kBgrx64, kBgrx64, 0, false>(CONVERTER_JOB, kBgra16From10);
+    return Run<kBgrx64, kBgrx64, 0, false>(VELMOR_PIXEL_AREA, kBgra16From10);
 }
 
-int Rgba64FromBgr10(CONVERTER_PARAMS)
+int Rgba64FromBgr10(VELMOR_PIXEL_ARGS)
 {
-    return Run<kBgrx64, kBgrx64, 0, false>(CONVERTER_JOB, kRgba16From10);
+    return Run<kBgrx64, kBgrx64, 0, false>(VELMOR_PIXEL_AREA, kRgba16From10);
 }
 
-int RgbFromBgr8(CONVERTER_PARAMS)
+int RgbFromBgr8(VELMOR_PIXEL_ARGS)
 {
-    const Job job = CONVERTER_JOB;
-    if (job.srcBpp == kBgrx32)
-        return Run<kBgrx32, kBgrx32, 0, false>(job, kSwapRedBlue);
-    return Run<kBgr24, kBgr24, 0, false>(job, kSwapRedBlue);
+    const PixelArea area = VELMOR_PIXEL_AREA;
+    if (area.srcBytesPerPixel == kBgrx32)
+        return Run<kBgrx32, kBgrx32, 0, false>(area, kSwapRedBlue);
+    return Run<kBgr24, kBgr24, 0, false>(area, kSwapRedBlue);
 }
 
-int Bgra32InvertedAlpha(CONVERTER_PARAMS)
+int Bgra32InvertedAlpha(VELMOR_PIXEL_ARGS)
 {
-    return Run<kBgrx32, kBgrx32, 0, false>(CONVERTER_JOB, kInvertAlpha);
+    return Run<kBgrx32, kBgrx32, 0, false>(VELMOR_PIXEL_AREA, kInvertAlpha);
 }
 
-#undef CONVERTER_JOB
-#undef CONVERTER_PARAMS

@@ -7,24 +7,18 @@
 // strides must match the surfaces. Portable.
 #include "imaging/pixel_types.h"
 
-#define VELMOR_CONVERTER(name)                                                                              \
-    int name(uint8_t* dst, const uint8_t* src, const PixelRect* rect, int32_t dstX, int32_t dstRow,         \
-             uint16_t dstBytesPerPixel, uint16_t srcBytesPerPixel, int32_t dstStride, int32_t srcStride, \
-             void* value1, void* value2)
+VELMOR_PIXEL_FUNCTION(CopyRowsFlipped);          // any -> same format, one block copy per row
+VELMOR_PIXEL_FUNCTION(Bgr24FromColorFlipped);    // 24/32 -> 24
+VELMOR_PIXEL_FUNCTION(Bgr24FromBgrx32);          // 32 -> 24
+VELMOR_PIXEL_FUNCTION(Mono8FromMono10);          // 16 -> 8
+VELMOR_PIXEL_FUNCTION(Mono8FromMono10Flipped);   // 16 -> 8
+VELMOR_PIXEL_FUNCTION(Bgr24FromColor10);         // 48/64 -> 24
+VELMOR_PIXEL_FUNCTION(Bgr24FromColor10Flipped);  // 48/64 -> 24
+VELMOR_PIXEL_FUNCTION(Mono16FromMono10);         // 16 -> 16
+VELMOR_PIXEL_FUNCTION(Bgr48FromBgr10);           // 48 -> 48, order kept
+VELMOR_PIXEL_FUNCTION(Rgb48FromBgr10);           // 48 -> 48, red first
+VELMOR_PIXEL_FUNCTION(Bgra64FromBgr10);          // 64 -> 64, order kept, fourth sample 65535
+VELMOR_PIXEL_FUNCTION(Rgba64FromBgr10);          // 64 -> 64, red first, fourth sample 65535
+VELMOR_PIXEL_FUNCTION(RgbFromBgr8);              // 24/32 -> same, red first, fourth byte untouched
+VELMOR_PIXEL_FUNCTION(Bgra32InvertedAlpha);      // 32 -> 32, fourth byte complemented
 
-VELMOR_CONVERTER(CopyRowsFlipped);          // any -> same format, one block copy per row
-VELMOR_CONVERTER(Bgr24FromColorFlipped);    // 24/32 -> 24
-VELMOR_CONVERTER(Bgr24FromBgrx32);          // 32 -> 24
-VELMOR_CONVERTER(Mono8FromMono10);          // 16 -> 8
-VELMOR_CONVERTER(Mono8FromMono10Flipped);   // 16 -> 8
-VELMOR_CONVERTER(Bgr24FromColor10);         // 48/64 -> 24
-VELMOR_CONVERTER(Bgr24FromColor10Flipped);  // 48/64 -> 24
-VELMOR_CONVERTER(Mono16FromMono10);         // 16 -> 16
-VELMOR_CONVERTER(Bgr48FromBgr10);           // 48 -> 48, order kept
-VELMOR_CONVERTER(Rgb48FromBgr10);           // 48 -> 48, red first
-VELMOR_CONVERTER(Bgra64FromBgr10);          // 64 -> 64, order kept, fourth sample 65535
-VELMOR_CONVERTER(Rgba64FromBgr10);          // 64 -> 64, red first, fourth sample 65535
-VELMOR_CONVERTER(RgbFromBgr8);              // 24/32 -> same, red first, fourth byte untouched
-VELMOR_CONVERTER(Bgra32InvertedAlpha);      // 32 -> 32, fourth byte complemented
-
-#undef VELMOR_CONVERTER

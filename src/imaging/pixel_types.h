@@ -13,9 +13,17 @@ struct PixelRect {
 
 // The one call shape of every converter and pipeline stage: rows of rect are read from src and
 // written to dst starting at (dstX, dstRow); dst and src may be the same block (in-place stages).
-using Converter = int (*)(uint8_t* dst, const uint8_t* src, const PixelRect* rect, int32_t dstX, int32_t dstRow,
-                          uint16_t dstBytesPerPixel, uint16_t srcBytesPerPixel, int32_t dstStride, int32_t srcStride,
-                          void* value1, void* value2);
+// Each function uses the part of it that it needs.
+#define VELMOR_PIXEL_ARGS                                                                                      \
+    [[maybe_unused]] uint8_t *dst, [[maybe_unused]] const uint8_t *src, [[maybe_unused]] const PixelRect *rect, \
+        [[maybe_unused]] int32_t dstX, [[maybe_unused]] int32_t dstRow, [[maybe_unused]] uint16_t dstBytesPerPixel, \
+        [[maybe_unused]] uint16_t srcBytesPerPixel, [[maybe_unused]] int32_t dstStride,                          \
+        [[maybe_unused]] int32_t srcStride, [[maybe_unused]] void *value1, [[maybe_unused]] void *value2
+
+// Declares or defines a function of that shape.
+#define VELMOR_PIXEL_FUNCTION(name) int name(VELMOR_PIXEL_ARGS)
+
+using Converter = int (*)(VELMOR_PIXEL_ARGS);
 
 // A borrowed view of a surface's pixel block: rows of `stride` bytes, memory row 0 first.
 struct SurfaceView {

@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "pipeline/bayer_kernel.h"
-#include "pipeline/stage_area.h"
+#include "imaging/pixel_area.h"
 #include "pipeline/stage_params.h"
 #include "pipeline/stages.h"
 
@@ -38,9 +38,9 @@ int32_t ReadThreshold(void* value2) { return value2 ? StageBlock(value2)[0] : 0;
 
 }  // namespace
 
-int DefectFilter10(VELMOR_STAGE_ARGS)
+int DefectFilter10(VELMOR_PIXEL_ARGS)
 {
-    const StageArea area = VELMOR_STAGE_AREA;
+    const PixelArea area = VELMOR_PIXEL_AREA;
     const int32_t threshold = ReadThreshold(value2);
     area.bringSourceIn();
     for (int32_t y = 2; y <= area.height - 3; ++y) {
@@ -75,9 +75,9 @@ int DefectFilter10(VELMOR_STAGE_ARGS)
     return 0;
 }
 
-int DefectFilter8(VELMOR_STAGE_ARGS)
+int DefectFilter8(VELMOR_PIXEL_ARGS)
 {
-    const StageArea area = VELMOR_STAGE_AREA;
+    const PixelArea area = VELMOR_PIXEL_AREA;
     const int32_t threshold = ReadThreshold(value2);
     const int32_t* params = StageBlock(value1);
     const int phase = params[bayer_params::kPhase] & 3;

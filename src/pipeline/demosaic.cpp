@@ -8,7 +8,7 @@
 #include "pipeline/demosaic_avx2.h"
 #include "pipeline/demosaic_sse2.h"
 #include "pipeline/simd.h"
-#include "pipeline/stage_area.h"
+#include "imaging/pixel_area.h"
 #include "pipeline/stage_params.h"
 #include "pipeline/stages.h"
 
@@ -17,9 +17,9 @@ namespace {
 // ---- white balance ----
 
 template <typename S>
-int MeasureBayerBalance(VELMOR_STAGE_ARGS)
+int MeasureBayerBalance(VELMOR_PIXEL_ARGS)
 {
-    const StageArea area = VELMOR_STAGE_AREA;
+    const PixelArea area = VELMOR_PIXEL_AREA;
     int32_t* result = StageBlock(value1);
     const int phase = result[balance_result::kPhase];
     // 64-bit sums: no frame size can wrap them.
@@ -162,7 +162,7 @@ void InteriorColumns(const S* const rows[4], S* out, int32_t width, const BayerC
 }
 
 template <typename S, int Step>
-void DemosaicInterior(const StageArea& area, const BayerCall& call, BayerLimits limits)
+void DemosaicInterior(const PixelArea& area, const BayerCall& call, BayerLimits limits)
 {
     const RowLanes<S> lanes = FrameRowLoop<S>(call);
     uint32_t rowsFit = 0;  // bit k: source row y - 2 + k fits the lanes
@@ -200,7 +200,7 @@ struct FoldColumn {
 // end. Raw rows outside the frame fold inside; the columns in between need no fold and take the
 // interior loops.
 template <typename S, int Step>
-void BorderRow(const StageArea& area, const BayerCall& call, BayerLimits limits, RowLanes<S> lanes, int32_t y)
+void BorderRow(const PixelArea& area, const BayerCall& call, BayerLimits limits, RowLanes<S> lanes, int32_t y)
 {
     const int32_t w = area.width;
     const S* rows[4];
@@ -222,7 +222,7 @@ void BorderRow(const StageArea& area, const BayerCall& call, BayerLimits limits,
 }
 
 template <typename S, int Step>
-void DemosaicBorder(const StageArea& area, const BayerCall& call, BayerLimits limits)
+void DemosaicBorder(const PixelArea& area, const BayerCall& call, BayerLimits limits)
 {
     const RowLanes<S> lanes = FrameRowLoop<S>(call);
     for (int32_t y = 0; y < area.height; ++y)
@@ -230,7 +230,7 @@ void DemosaicBorder(const StageArea& area, const BayerCall& call, BayerLimits li
 }
 
 template <typename S, template <typename, int> class Pass>
-int RunPass(StageArea area, void* value1, BayerLimits limits)
+int RunPass(PixelArea area, void* value1, BayerLimits limits)
 {
     if (area.empty())
         return 1;
@@ -246,28 +246,28 @@ int RunPass(StageArea area, void* value1, BayerLimits limits)
 
 template <typename S, int Step>
 struct InteriorPass {
-    static void run(const StageArea& a, const BayerCall& c, BayerLimits l) { DemosaicInterior<S, Step>(a, c, l); }
+    static void run(const PixelArea& a, const BayerCall& c, BayerLimits l) { DemosaicInterior<S, Step>(a, c, l); }
 };
 template <typename S, int Step>
 struct BorderPass {
-    static void run(const StageArea& a, const BayerCall& c, BayerLimits l) { DemosaicBorder<S, Step>(a, c, l); }
+    static void run(const PixelArea& a, const BayerCall& c, BayerLimits l) { DemosaicBorder<S, Step>(a, c, l); }
 };
 
 }  // namespace
 
-int MeasureBayerBalance8(VELMOR_STAGE_ARGS)
+int MeasureBayerBalance8(VELMOR_PIXEL_ARGS)
 {
     return MeasureBayerBalance<uint8_t>(dst, src, rect, dstX, dstRow, dstBytesPerPixel, srcBytesPerPixel, dstStride,
                                         srcStride, value1, value2);
 }
 
-int MeasureBayerBalance10(VELMOR_STAGE_ARGS)
+int MeasureBayerBalance10(VELMOR_PIXEL_ARGS)
 {
     return MeasureBayerBalance<uint16_t>(dst, src, rect, dstX, dstRow, dstBytesPerPixel, srcBytesPerPixel, dstStride,
                                          srcStride, value1, value2);
 }
 
-int DemosaicInterior8(VELMOR_STAGE_ARGS) { return RunPass<uint8_t, InteriorPass>(VELMOR_STAGE_AREA, value1, kBayerLimits8); }
-int DemosaicInterior10(VELMOR_STAGE_ARGS) { return RunPass<uint16_t, InteriorPass>(VELMOR_STAGE_AREA, value1, kBayerLimits10); }
-int DemosaicBorder8(VELMOR_STAGE_ARGS) { return RunPass<uint8_t, BorderPass>(VELMOR_STAGE_AREA, value1, kBayerLimits8); }
-int DemosaicBorder10(VELMOR_STAGE_ARGS) { return RunPass<uint16_t, BorderPass>(VELMOR_STAGE_AREA, value1, kBayerLimits10); }
+int DemosaicInterior8(VELMOR_PIXEL_ARGS) { return RunPass<uint8_t, InteriorPass>(VELMOR_PIXEL_AREA, value1, kBayerLimits8); }
+int DemosaicInterior10(VELMOR_PIXEL_ARGS) { return RunPass<uint16_t, InteriorPass>(VELMOR_PIXEL_AREA, value1, kBayerLimits10); }
+int DemosaicBorder8(VELMOR_PIXEL_ARGS) { return RunPass<uint8_t, BorderPass>(VELMOR_PIXEL_AREA, value1, kBayerLimits8); }
+int DemosaicBorder10(VELMOR_PIXEL_ARGS) { return RunPass<uint16_t, BorderPass>(VELMOR_PIXEL_AREA, value1, kBayerLimits10); }

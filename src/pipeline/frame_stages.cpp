@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "pipeline/stage_area.h"
+#include "imaging/pixel_area.h"
 #include "pipeline/stages.h"
 
 namespace {
@@ -41,17 +41,17 @@ int RestrideRows(uint8_t* pixels, const PixelRect* rect, int32_t stride, int byt
 
 }  // namespace
 
-int MeanLevel8(VELMOR_STAGE_ARGS)
+int MeanLevel8(VELMOR_PIXEL_ARGS)
 {
     return MeanLevel<uint8_t>(dst, rect, dstX, dstRow, dstStride, [](uint8_t s) { return uint32_t{s}; });
 }
 
-int MeanLevel10(VELMOR_STAGE_ARGS)
+int MeanLevel10(VELMOR_PIXEL_ARGS)
 {
     // The top eight of ten bits: (high byte << 6 | low byte >> 2) kept to 8 bits.
     return MeanLevel<uint16_t>(dst, rect, dstX, dstRow, dstStride,
                                [](uint16_t s) { return static_cast<uint32_t>((s >> 2) & 0xFF); });
 }
 
-int RestrideRows8(VELMOR_STAGE_ARGS) { return RestrideRows(dst, rect, dstStride, 1); }
-int RestrideRows16(VELMOR_STAGE_ARGS) { return RestrideRows(dst, rect, dstStride, 2); }
+int RestrideRows8(VELMOR_PIXEL_ARGS) { return RestrideRows(dst, rect, dstStride, 1); }
+int RestrideRows16(VELMOR_PIXEL_ARGS) { return RestrideRows(dst, rect, dstStride, 2); }

@@ -7,7 +7,7 @@
 #include "pipeline/gray_modes_sse2.h"
 #include "pipeline/per_sample.h"
 #include "pipeline/simd.h"
-#include "pipeline/stage_area.h"
+#include "imaging/pixel_area.h"
 #include "pipeline/stage_params.h"
 #include "pipeline/stage_tables.h"
 #include "pipeline/stages.h"
@@ -95,9 +95,9 @@ GrayRowLanes GrayFromColorLanes(int step)
 
 }  // namespace
 
-int GrayGainMono8(VELMOR_STAGE_ARGS)
+int GrayGainMono8(VELMOR_PIXEL_ARGS)
 {
-    const StageArea area = VELMOR_STAGE_AREA;
+    const PixelArea area = VELMOR_PIXEL_AREA;
     const int32_t* params = StageBlock(value1);
     const int phase = params[gray_params::kPhase] & 3;
     GrayGainTables local;
@@ -123,9 +123,9 @@ int GrayGainMono8(VELMOR_STAGE_ARGS)
     return 1;
 }
 
-int GrayGainMono10(VELMOR_STAGE_ARGS)
+int GrayGainMono10(VELMOR_PIXEL_ARGS)
 {
-    const StageArea area = VELMOR_STAGE_AREA;
+    const PixelArea area = VELMOR_PIXEL_AREA;
     const int32_t* params = StageBlock(value1);
     const int phase = params[gray_params::kPhase] & 3;
     const int32_t limit = SampleLimit(params[gray_params::kBits]);
@@ -156,9 +156,9 @@ int GrayGainMono10(VELMOR_STAGE_ARGS)
     return 1;
 }
 
-int MeasureGrayBalance(VELMOR_STAGE_ARGS)
+int MeasureGrayBalance(VELMOR_PIXEL_ARGS)
 {
-    const StageArea area = VELMOR_STAGE_AREA;
+    const PixelArea area = VELMOR_PIXEL_AREA;
     int32_t* params = StageBlock(value1);
     const int phase = params[gray_params::kPhase] & 3;
     const int bits = params[gray_params::kBits];
@@ -212,9 +212,9 @@ int MeasureGrayBalance(VELMOR_STAGE_ARGS)
     return 1;
 }
 
-int GrayFromColor8(VELMOR_STAGE_ARGS)
+int GrayFromColor8(VELMOR_PIXEL_ARGS)
 {
-    const StageArea area = VELMOR_STAGE_AREA;
+    const PixelArea area = VELMOR_PIXEL_AREA;
     const int step = area.srcBytesPerPixel;
     const GrayRowLanes lanes = GrayFromColorLanes(step);
     for (int32_t y = 0; y < area.height; ++y) {

@@ -12,7 +12,7 @@
 
 // Rows of 8-bit samples, even columns through one table and odd ones through another: byte
 // permutes over whole vectors, or two samples per lookup in a pair table per row parity.
-void GrayGainRows8(const StageArea& area, int phase, GrayGainTables& tables)
+void GrayGainRows8(const PixelArea& area, int phase, GrayGainTables& tables)
 {
     const uint8_t(*table)[kByteValues] = tables.site;
     if (PipelineAvx512Vbmi()) {

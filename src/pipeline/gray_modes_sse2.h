@@ -4,12 +4,12 @@
 // when PipelineSimd() holds.
 #include <cstdint>
 
-#include "pipeline/stage_area.h"
+#include "imaging/pixel_area.h"
 #include "pipeline/stage_tables.h"
 
 // Rows of 8-bit samples through the site tables, the pair tables built on first use after a
 // rebuild of the site tables.
-void GrayGainRows8(const StageArea& area, int phase, GrayGainTables& tables);
+void GrayGainRows8(const PixelArea& area, int phase, GrayGainTables& tables);
 
 // Gray gains over the first samples of a row of 16-bit samples, gain[0] and offset[0] for even
 // columns, gain[1] and offset[1] for odd ones, all within the lanes' bounds (tables_avx2.h);

@@ -7,7 +7,7 @@
 
 #include "pipeline/hue_sat_sse2.h"
 #include "pipeline/simd.h"
-#include "pipeline/stage_area.h"
+#include "imaging/pixel_area.h"
 #include "pipeline/stage_params.h"
 #include "pipeline/stages.h"
 
@@ -154,7 +154,7 @@ RowLanes<S> VectorRowLoop()
 }
 
 template <typename S>
-int HueSat(const StageArea& area, void* value1)
+int HueSat(const PixelArea& area, void* value1)
 {
     const int32_t* params = StageBlock(value1);
     // Settings outside the setters' ranges would index outside the tables: limit them.
@@ -190,5 +190,5 @@ int HueSat(const StageArea& area, void* value1)
 
 }  // namespace
 
-int HueSat8(VELMOR_STAGE_ARGS) { return HueSat<uint8_t>(VELMOR_STAGE_AREA, value1); }
-int HueSat10(VELMOR_STAGE_ARGS) { return HueSat<uint16_t>(VELMOR_STAGE_AREA, value1); }
+int HueSat8(VELMOR_PIXEL_ARGS) { return HueSat<uint8_t>(VELMOR_PIXEL_AREA, value1); }
+int HueSat10(VELMOR_PIXEL_ARGS) { return HueSat<uint16_t>(VELMOR_PIXEL_AREA, value1); }

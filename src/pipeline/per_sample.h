@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <cstring>
 
-#include "pipeline/stage_area.h"
+#include "imaging/pixel_area.h"
 
 template <typename S, typename Fn>
-void ForEachColourSample(const StageArea& area, Fn fn)
+void ForEachColourSample(const PixelArea& area, Fn fn)
 {
     const int step = area.dstBytesPerPixel / static_cast<int>(sizeof(S));
     for (int32_t y = 0; y < area.height; ++y) {

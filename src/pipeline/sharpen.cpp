@@ -7,7 +7,7 @@
 
 #include "pipeline/sharpen_sse2.h"
 #include "pipeline/simd.h"
-#include "pipeline/stage_area.h"
+#include "imaging/pixel_area.h"
 #include "pipeline/stage_params.h"
 #include "pipeline/stage_tables.h"
 #include "pipeline/stages.h"
@@ -36,7 +36,7 @@ void Prepare(SharpenTables& t, int32_t sharpness, int32_t maxSample, int32_t row
 }
 
 template <typename S>
-int Sharpen(const StageArea& area, void* value1, void* value2, bool colour)
+int Sharpen(const PixelArea& area, void* value1, void* value2, bool colour)
 {
     const int32_t* params = StageBlock(value1);
     const int32_t sharpness = params[tone_params::kValue];
@@ -94,7 +94,7 @@ int Sharpen(const StageArea& area, void* value1, void* value2, bool colour)
 
 }  // namespace
 
-int SharpenMono8(VELMOR_STAGE_ARGS) { return Sharpen<uint8_t>(VELMOR_STAGE_AREA, value1, value2, false); }
-int SharpenMono10(VELMOR_STAGE_ARGS) { return Sharpen<uint16_t>(VELMOR_STAGE_AREA, value1, value2, false); }
-int SharpenColor8(VELMOR_STAGE_ARGS) { return Sharpen<uint8_t>(VELMOR_STAGE_AREA, value1, value2, true); }
-int SharpenColor10(VELMOR_STAGE_ARGS) { return Sharpen<uint16_t>(VELMOR_STAGE_AREA, value1, value2, true); }
+int SharpenMono8(VELMOR_PIXEL_ARGS) { return Sharpen<uint8_t>(VELMOR_PIXEL_AREA, value1, value2, false); }
+int SharpenMono10(VELMOR_PIXEL_ARGS) { return Sharpen<uint16_t>(VELMOR_PIXEL_AREA, value1, value2, false); }
+int SharpenColor8(VELMOR_PIXEL_ARGS) { return Sharpen<uint8_t>(VELMOR_PIXEL_AREA, value1, value2, true); }
+int SharpenColor10(VELMOR_PIXEL_ARGS) { return Sharpen<uint16_t>(VELMOR_PIXEL_AREA, value1, value2, true); }

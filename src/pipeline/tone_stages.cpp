@@ -32,7 +32,7 @@ ToneCall ReadTone(void* value1)
 }
 
 // Table of 8-bit samples applied to gray (1 byte) or colour (3 of 3 or 4 bytes) pixels.
-int ApplyTable8(const StageArea& area, CurveTables& t)
+int ApplyTable8(const PixelArea& area, CurveTables& t)
 {
     const uint8_t* table = t.curve8;
     if (!PipelineSimd()) {
@@ -48,7 +48,7 @@ int ApplyTable8(const StageArea& area, CurveTables& t)
 
 // Table of size + 1 entries for 16-bit samples; the extra entry answers every sample at or above
 // size, so the index is the sample limited to size and never reads outside the table.
-int ApplyTable16(const StageArea& area, CurveTables& tables)
+int ApplyTable16(const PixelArea& area, CurveTables& tables)
 {
     const std::vector<uint16_t>& table = tables.curve16;
     const uint32_t last = static_cast<uint32_t>(table.size() - 1);
@@ -163,7 +163,7 @@ bool Stale(CurveTables& t, Curve curve, const ToneCall& call)
     return true;
 }
 
-int Gamma8(const StageArea& area, void* value1, void* value2, bool limitExponent)
+int Gamma8(const PixelArea& area, void* value1, void* value2, bool limitExponent)
 {
     CurveTables local;
     CurveTables& t = CallerTables(value2, local);
@@ -177,7 +177,7 @@ int Gamma8(const StageArea& area, void* value1, void* value2, bool limitExponent
     return ApplyTable8(area, t);
 }
 
-int Curve16(const StageArea& area, void* value1, void* value2, Curve curve,
+int Curve16(const PixelArea& area, void* value1, void* value2, Curve curve,
             void (*build)(std::vector<uint16_t>&, const ToneCall&))
 {
     CurveTables local;
@@ -188,17 +188,17 @@ int Curve16(const StageArea& area, void* value1, void* value2, Curve curve,
     return ApplyTable16(area, t);
 }
 
-int Gamma16(const StageArea& area, void* value1, void* value2)
+int Gamma16(const PixelArea& area, void* value1, void* value2)
 {
     return Curve16(area, value1, value2, kGamma16, BuildGamma16);
 }
 
-int Contrast16(const StageArea& area, void* value1, void* value2)
+int Contrast16(const PixelArea& area, void* value1, void* value2)
 {
     return Curve16(area, value1, value2, kContrast16, BuildContrast16);
 }
 
-int Contrast8(const StageArea& area, void* value1, void* value2)
+int Contrast8(const PixelArea& area, void* value1, void* value2)
 {
     CurveTables local;
     CurveTables& t = CallerTables(value2, local);
@@ -208,7 +208,7 @@ int Contrast8(const StageArea& area, void* value1, void* value2)
     return ApplyTable8(area, t);
 }
 
-int Brightness8(const StageArea& area, void* value1, void* value2)
+int Brightness8(const PixelArea& area, void* value1, void* value2)
 {
     CurveTables local;
     CurveTables& t = CallerTables(value2, local);
@@ -221,7 +221,7 @@ int Brightness8(const StageArea& area, void* value1, void* value2)
     return ApplyTable8(area, t);
 }
 
-int Brightness16(const StageArea& area, void* value1, void* value2)
+int Brightness16(const PixelArea& area, void* value1, void* value2)
 {
     CurveTables local;
     CurveTables& t = CallerTables(value2, local);
@@ -261,15 +261,15 @@ int Brightness16(const StageArea& area, void* value1, void* value2)
 
 }  // namespace
 
-int GammaMono8(VELMOR_STAGE_ARGS) { return Gamma8(VELMOR_STAGE_AREA, value1, value2, false); }
-int GammaColor8(VELMOR_STAGE_ARGS) { return Gamma8(VELMOR_STAGE_AREA, value1, value2, true); }
-int GammaMono10(VELMOR_STAGE_ARGS) { return Gamma16(VELMOR_STAGE_AREA, value1, value2); }
-int GammaColor10(VELMOR_STAGE_ARGS) { return Gamma16(VELMOR_STAGE_AREA, value1, value2); }
-int ContrastMono8(VELMOR_STAGE_ARGS) { return Contrast8(VELMOR_STAGE_AREA, value1, value2); }
-int ContrastColor8(VELMOR_STAGE_ARGS) { return Contrast8(VELMOR_STAGE_AREA, value1, value2); }
-int ContrastMono10(VELMOR_STAGE_ARGS) { return Contrast16(VELMOR_STAGE_AREA, value1, value2); }
-int ContrastColor10(VELMOR_STAGE_ARGS) { return Contrast16(VELMOR_STAGE_AREA, value1, value2); }
-int BrightnessMono8(VELMOR_STAGE_ARGS) { return Brightness8(VELMOR_STAGE_AREA, value1, value2); }
-int BrightnessColor8(VELMOR_STAGE_ARGS) { return Brightness8(VELMOR_STAGE_AREA, value1, value2); }
-int BrightnessMono10(VELMOR_STAGE_ARGS) { return Brightness16(VELMOR_STAGE_AREA, value1, value2); }
-int BrightnessColor10(VELMOR_STAGE_ARGS) { return Brightness16(VELMOR_STAGE_AREA, value1, value2); }
+int GammaMono8(VELMOR_PIXEL_ARGS) { return Gamma8(VELMOR_PIXEL_AREA, value1, value2, false); }
+int GammaColor8(VELMOR_PIXEL_ARGS) { return Gamma8(VELMOR_PIXEL_AREA, value1, value2, true); }
+int GammaMono10(VELMOR_PIXEL_ARGS) { return Gamma16(VELMOR_PIXEL_AREA, value1, value2); }
+int GammaColor10(VELMOR_PIXEL_ARGS) { return Gamma16(VELMOR_PIXEL_AREA, value1, value2); }
+int ContrastMono8(VELMOR_PIXEL_ARGS) { return Contrast8(VELMOR_PIXEL_AREA, value1, value2); }
+int ContrastColor8(VELMOR_PIXEL_ARGS) { return Contrast8(VELMOR_PIXEL_AREA, value1, value2); }
+int ContrastMono10(VELMOR_PIXEL_ARGS) { return Contrast16(VELMOR_PIXEL_AREA, value1, value2); }
+int ContrastColor10(VELMOR_PIXEL_ARGS) { return Contrast16(VELMOR_PIXEL_AREA, value1, value2); }
+int BrightnessMono8(VELMOR_PIXEL_ARGS) { return Brightness8(VELMOR_PIXEL_AREA, value1, value2); }
+int BrightnessColor8(VELMOR_PIXEL_ARGS) { return Brightness8(VELMOR_PIXEL_AREA, value1, value2); }
+int BrightnessMono10(VELMOR_PIXEL_ARGS) { return Brightness16(VELMOR_PIXEL_AREA, value1, value2); }
+int BrightnessColor10(VELMOR_PIXEL_ARGS) { return Brightness16(VELMOR_PIXEL_AREA, value1, value2); }

@@ -8,7 +8,7 @@
 #include "pipeline/simd.h"
 #include "pipeline/tables_avx2.h"
 
-void MapTableRowsVbmi(const StageArea& area, const uint8_t* table)
+void MapTableRowsVbmi(const PixelArea& area, const uint8_t* table)
 {
     const int step = area.dstBytesPerPixel;
     // The table fits in four registers: a byte permute looks up a whole vector.
@@ -27,7 +27,7 @@ const uint16_t* PairTable(CurveTables& t)
     return t.pairs.data();
 }
 
-void MapPairRows8(const StageArea& area, const uint16_t* pairs, const uint8_t* table)
+void MapPairRows8(const PixelArea& area, const uint16_t* pairs, const uint8_t* table)
 {
     const int step = area.dstBytesPerPixel;
     for (int32_t y = 0; y < area.height; ++y) {
@@ -45,7 +45,7 @@ void MapPairRows8(const StageArea& area, const uint16_t* pairs, const uint8_t* t
 // A table of every 16-bit sample value applied in place, whose first `size` entries carry the
 // curve: no index limit, and four samples per 64-bit load and store (each 16-bit part of the word
 // is one whole sample on either byte order), or a vector at a time when the curve fits registers.
-void ApplyFullTable16(const StageArea& area, const uint16_t* table, int32_t size)
+void ApplyFullTable16(const PixelArea& area, const uint16_t* table, int32_t size)
 {
     const int step = area.dstBytesPerPixel / static_cast<int>(sizeof(uint16_t));
     if (PipelineAvx512Vbmi() && size <= kVbmiWordTable) {

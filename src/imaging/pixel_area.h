@@ -1,12 +1,13 @@
 #pragma once
-// Internal helper of the stages: the converter arguments turned into the origin, size and
-// strides of the source and destination areas.
+// The arguments of the pixel call shape (pixel_types.h) turned into the origin, size and strides
+// of the source and destination areas; used by the converters and the pipeline stages.
+// Portable: no Windows header.
 #include <cstdint>
 #include <cstring>
 
 #include "imaging/pixel_types.h"
 
-struct StageArea {
+struct PixelArea {
     uint8_t* dst;        // destination pixel (dstX, dstRow)
     const uint8_t* src;  // source pixel (rect left, rect top)
     int32_t width;
@@ -16,7 +17,7 @@ struct StageArea {
     int dstBytesPerPixel;
     int srcBytesPerPixel;
 
-    StageArea(uint8_t* dstPixels, const uint8_t* srcPixels, const PixelRect* rect, int32_t dstX, int32_t dstRow,
+    PixelArea(uint8_t* dstPixels, const uint8_t* srcPixels, const PixelRect* rect, int32_t dstX, int32_t dstRow,
               uint16_t dstBpp, uint16_t srcBpp, int32_t dstStrideBytes, int32_t srcStrideBytes)
         : dst(dstPixels + static_cast<intptr_t>(dstRow) * dstStrideBytes + static_cast<intptr_t>(dstX) * dstBpp),
           src(srcPixels + static_cast<intptr_t>(rect->top) * srcStrideBytes + static_cast<intptr_t>(rect->left) * srcBpp),
@@ -38,6 +39,8 @@ struct StageArea {
     {
         return reinterpret_cast<const T*>(src + static_cast<intptr_t>(y) * srcStride);
     }
+    // Source row y counted from the bottom of the rectangle when flipped.
+    const uint8_t* srcRow(int32_t y, bool flipped) const { return srcRow<uint8_t>(flipped ? height - 1 - y : y); }
 
     // For stages that work in place: brings the source rows into the destination when they differ.
     void bringSourceIn() const
@@ -57,10 +60,5 @@ struct StageArea {
     }
 };
 
-// Every stage takes the whole call shape; each uses the part it needs.
-#define VELMOR_STAGE_ARGS                                                                                   \
-    [[maybe_unused]] uint8_t *dst, [[maybe_unused]] const uint8_t *src, [[maybe_unused]] const PixelRect *rect, \
-        [[maybe_unused]] int32_t dstX, [[maybe_unused]] int32_t dstRow, [[maybe_unused]] uint16_t dstBytesPerPixel, \
-        [[maybe_unused]] uint16_t srcBytesPerPixel, [[maybe_unused]] int32_t dstStride,                          \
-        [[maybe_unused]] int32_t srcStride, [[maybe_unused]] void *value1, [[maybe_unused]] void *value2
-#define VELMOR_STAGE_AREA StageArea(dst, src, rect, dstX, dstRow, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride)
+// The area of the call's arguments, inside a function of the pixel call shape.
+#define VELMOR_PIXEL_AREA PixelArea(dst, src, rect, dstX, dstRow, dstBytesPerPixel, srcBytesPerPixel, dstStride, srcStride)

@@ -138,6 +138,16 @@ int VELMOR_CALL Velmor_SetPreviewWindow(int handle, HWND parent, int x, int y, i
     return Forward(handle, kFailure, [&](CVelmor& c) { return c.SetPreviewWindow(parent, x, y, width, height); });
 }
 
+int VELMOR_CALL Velmor_Record(int handle, char* path, int durationMs, int showWindow)
+{
+    return Forward(handle, kFailure, [&](CVelmor& c) { return c.Record(path, durationMs, showWindow); });
+}
+
+int VELMOR_CALL Velmor_RecordW(int handle, wchar_t* path, int durationMs, int showWindow)
+{
+    return Forward(handle, kFailure, [&](CVelmor& c) { return c.RecordW(path, durationMs, showWindow); });
+}
+
 int VELMOR_CALL Velmor_SaveImage(int handle, char* path, int fileType)
 {
     return Forward(handle, kFailure, [&](CVelmor& c) { return c.SaveImage(path, fileType); });

@@ -36,6 +36,7 @@
 #include "imaging/frame_surface.h"
 #include "pipeline/filter_params.h"
 #include "pipeline/process_frame.h"
+#include "recording/avi_writer.h"
 #include "settings/camera_settings.h"
 
 #include <VelmorSdk_520QK_ZRX.h>
@@ -78,6 +79,9 @@ public:
     int GetImage(BYTE* buffer, int size, int topDown);
     int SaveImage(const char* path, int fileType);
     int SaveImageW(const wchar_t* path, int fileType);
+    // Records live preview into an AVI file for durationMs (velmor_record.cpp).
+    int Record(const char* path, int durationMs, int showWindow);
+    int RecordW(const wchar_t* path, int durationMs, int showWindow);
     int SetPreviewWindow(HWND parent, int x, int y, int width, int height);
     int GetStatus() const { return 0; }
     int Width() const { return region.width; }
@@ -204,7 +208,8 @@ public:
     CriticalSection configLock;     // configList
     std::vector<std::pair<int32_t, int32_t>> configList;
     std::atomic<int32_t> recording{0};         // set by Record, cleared by the recording thread and stops
-    uint32_t recordStart = 0;
+    AviWriter aviWriter;                       // Record until the thread starts, then the recording thread only
+    uint32_t recordStart = 0;                  // recordStart, recordEnd: the recording thread
     uint32_t recordEnd = 0;
     std::atomic<int32_t> frameForRecorder{0};  // set by the preview loop, cleared by the recording thread
     HANDLE recordThread = nullptr;             // the thread handles and events: acquisitionLock
@@ -284,6 +289,22 @@ private:
     int CopyToUser(const FrameSurface& source, BYTE* buffer, int size, int topDown);
     // The still-image writer on a copy of the output surface, taken under frameLock.
     int SaveFrame(const char* path, int fileType, bool needsImage);
+
+    // --- Recording (velmor_record.cpp) ---
+    // The recording thread's surfaces, made once per recording at the output's size: two 24-bit
+    // frames and an 8-bit one for the conversions by output format.
+    struct RecordSurfaces {
+        FrameSurface frame24;
+        FrameSurface spare24;
+        FrameSurface gray8;
+        bool Create(int width, int height);
+        // The output turned into a bottom-up 24-bit frame; frameLock held. Null when GDI failed.
+        const FrameSurface* Convert(const FrameSurface& output);
+    };
+    static DWORD WINAPI RecordThreadMain(void* self);
+    void RecordLoop();
+    // Ends the recording at the frame timed `now`: the measured rate into the file, and the file closed.
+    void FinishRecording(uint32_t now);
 
     // --- Preview window (preview_window.cpp) ---
     bool WantsPreviewWindow() const;

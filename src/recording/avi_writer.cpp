@@ -206,6 +206,15 @@ int AviWriter::WriteFrame(const uint8_t* pixels)
     return 1;
 }
 
+bool AviWriter::RoomForFrame() const
+{
+    // The file is the RIFF header, riffSize bytes, the next chunk and the index of every frame.
+    const uint64_t frames = index.size() + 1;
+    const uint64_t finished = kChunkHeaderBytes + uint64_t{riffSize} + kChunkHeaderBytes + frameBytes() +
+                              kChunkHeaderBytes + sizeof(AviIndexEntry) * frames;
+    return isOpen() && finished < kPlayableBytes;
+}
+
 int AviWriter::Close()
 {
     if (!isOpen())

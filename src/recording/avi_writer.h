@@ -77,6 +77,11 @@ public:
     // counters.
     void Reset();
 
+    // Whether one more frame, with its index entry, keeps the finished file under kPlayableBytes.
+    bool RoomForFrame() const;
+    // Readers of this form take its 32-bit sizes as signed: files stay below 2 GiB.
+    static constexpr uint64_t kPlayableBytes = 0x80000000ull;
+
     bool isOpen() const { return file.fileHandle != nullptr; }
     // Bytes of one frame: height rows of the 4-byte-aligned stride of a 24-bit surface.
     uint32_t frameBytes() const;

@@ -1,7 +1,7 @@
 // Live preview at the sensor's own pace (emulation with real timing): the rate the frame record
 // reports is the emulated sensor's. At 48 MHz the full window with the default exposure takes
 // 1626 lines of 2438 pixel clocks: 82.6 ms a frame, 12.1 frames per second.
-#include "acquisition_support.h"
+#include "record_support.h"
 
 using namespace sdktest;
 
@@ -26,4 +26,39 @@ TEST_F(SdkTest, MeasuredRateIsTheSensorsFrameRate)
     const int tenths = window.notes.back().info.fpsTenths;
     EXPECT_NEAR(tenths, kSensorTenths, kSensorTenths * 0.05);
     EXPECT_TRUE(PopAll(camera).empty());
+}
+
+// A recording's rate field: frames x 100000 over the milliseconds from its first frame to its
+// last, the first frame processed after the duration ran out.
+TEST_F(SdkTest, RecordedRateIsTheFramesOverTheTimeFromTheFirstFrame)
+{
+    constexpr int kDurationMs = 5000;
+    const int camera = NewCamera();
+    ASSERT_NE(camera, 0);
+    ASSERT_EQ(Velmor_SetPreviewWindow(camera, nullptr, 0, 0, 0, 0), 1);
+    ASSERT_EQ(Velmor_SetHalfClock(camera, kClock48MHz), 1);
+    ASSERT_EQ(Velmor_SetColorMode(camera, 8), 1);
+    char path[] = "rate.avi";
+    ASSERT_EQ(Velmor_Record(camera, path, kDurationMs, 0), 1);
+    for (DWORD start = GetTickCount(); !FileReleased(path) && GetTickCount() - start < 4 * kDurationMs;)
+        Sleep(20);
+    ASSERT_EQ(Velmor_StopPreview(camera), 1);
+    const AviFile file = AviFile::Read(path);
+    ASSERT_TRUE(file.Finished());
+
+    // The frames span whole sensor periods: from the first frame to the first one after the
+    // duration.
+    const double periodMs = 10000.0 / kSensorTenths;
+    const uint32_t frames = file.totalFrames();
+    EXPECT_NEAR(frames - 1.0, kDurationMs / periodMs, 1.0);
+    // The last frame came after the duration, within a period and the recording's 10 ms look-out
+    // (twice that on a busy machine); some time in that span gives both fields of the file.
+    bool matched = false;
+    for (uint32_t elapsed = kDurationMs + 1; elapsed <= kDurationMs + 2 * (periodMs + 10); ++elapsed) {
+        const uint32_t rate = frames * 100000u / elapsed;
+        matched |= file.microSecPerFrame() == 100000000u / rate && file.streamScale() == 1000000000u / rate;
+    }
+    EXPECT_TRUE(matched) << frames << " frames, " << file.microSecPerFrame() << " us per frame";
+    EXPECT_TRUE(PopAll(camera).empty());
+    DeleteFileA(path);
 }

@@ -21,18 +21,6 @@ constexpr int kHeight = 9;
 constexpr int kAllBits[] = {8, 16, 24, 32, 48, 64};
 constexpr DWORD kFrameWaitMs = 10000;
 
-// A file in the folder the decoder check reads (VELMOR_TEST_OUTPUT), else in the working folder.
-std::string OutputPath(const std::string& name)
-{
-    const char* folder = std::getenv("VELMOR_TEST_OUTPUT");
-    if (!folder)
-        return name;
-    std::string path = folder;
-    path += '/';
-    path += name;
-    return path;
-}
-
 // The files of a format for the decoder check: fBITS.bin the snapshot, fBITS.<kSavedAs[code]> the saves.
 constexpr const char* kSavedAs[] = {"bmp", "raw", "q100.jpg", "q70.jpg", "q20.jpg", "png", "tif"};
 

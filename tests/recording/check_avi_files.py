@@ -21,24 +21,38 @@ def pattern(width, height, f):
     return bytes(out)
 
 
-def check(path, width):
-    probe = json.loads(subprocess.run(
-        ["ffprobe", "-v", "error", "-count_frames", "-show_streams", "-of", "json", str(path)],
-        check=True, capture_output=True).stdout)
-    stream = probe["streams"][0]
-    errors = []
-    if stream["codec_name"] != "rawvideo":
-        errors.append(f"codec {stream['codec_name']}")
-    if (stream["width"], stream["height"]) != (width, HEIGHT):
-        errors.append(f"size {stream['width']}x{stream['height']}")
-    if int(stream["nb_read_frames"]) != FRAMES:
-        errors.append(f"frames {stream['nb_read_frames']}")
-    num, den = (int(v) for v in stream["r_frame_rate"].split("/"))
-    if abs(num / den - RATE) > 1e-3:
-        errors.append(f"rate {stream['r_frame_rate']}")
-    frames = subprocess.run(
+def probe(path, count="frames"):
+    """ffprobe's view of the file's video stream, its frames decoded and counted ("frames") or its
+    packets only counted ("packets")."""
+    return json.loads(subprocess.run(
+        ["ffprobe", "-v", "error", f"-count_{count}", "-show_streams", "-of", "json", str(path)],
+        check=True, capture_output=True).stdout)["streams"][0]
+
+
+def decode(path):
+    """Every frame as ffmpeg decodes it: BGR bytes, rows top first and unpadded."""
+    return subprocess.run(
         ["ffmpeg", "-v", "error", "-i", str(path), "-f", "rawvideo", "-pix_fmt", "bgr24", "-"],
         check=True, capture_output=True).stdout
+
+
+def check_stream(stream, width, height, frames, rate, errors, count="frames"):
+    """Codec, size, frame count and frame rate of a probed stream."""
+    if stream["codec_name"] != "rawvideo":
+        errors.append(f"codec {stream['codec_name']}")
+    if (stream["width"], stream["height"]) != (width, height):
+        errors.append(f"size {stream['width']}x{stream['height']}")
+    if int(stream[f"nb_read_{count}"]) != frames:
+        errors.append(f"{count} {stream[f'nb_read_{count}']}, expected {frames}")
+    num, den = (int(v) for v in stream["r_frame_rate"].split("/"))
+    if abs(num / den - rate) > 1e-3 * rate:
+        errors.append(f"rate {stream['r_frame_rate']}, expected {rate:.4f}")
+
+
+def check(path, width):
+    errors = []
+    check_stream(probe(path), width, HEIGHT, FRAMES, RATE, errors)
+    frames = decode(path)
     size = width * HEIGHT * 3
     if len(frames) != FRAMES * size:
         errors.append(f"decoded {len(frames)} bytes")

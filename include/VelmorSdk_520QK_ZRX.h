@@ -160,7 +160,17 @@ VELMOR_API int VELMOR_CALL Velmor_GetStatus(int handle);
 VELMOR_API int VELMOR_CALL Velmor_Width(int handle);
 VELMOR_API int VELMOR_CALL Velmor_Height(int handle);
 
-/* Recording and saving */
+/* Recording and saving.
+ * Velmor_Record starts live preview (clearing the callback window and buffer of an earlier
+ * Velmor_CallBackPreview; call it again after Velmor_Record to receive frames) and records each
+ * processed frame, as an uncompressed bottom-up 24-bit frame, into an AVI file for durationMs
+ * milliseconds from the first frame; preview goes on afterwards. The file is held unshared until
+ * it is finished; its frame rate is the one measured. It ends early, finished with the frames so
+ * far, at Velmor_StopPreview, Velmor_Close, Velmor_Release, when the camera is lost, or when one
+ * more frame would take the file past 2 GiB. Refused: a null or empty path or a negative duration
+ * (VELMOR_ERROR_ARGUMENT), a recording already running (VELMOR_ERROR_STATE), a file that cannot be
+ * opened or a wide path that does not convert (VELMOR_ERROR_FILE; preview is stopped). A write
+ * that fails ends the recording with VELMOR_ERROR_FILE. */
 VELMOR_API int VELMOR_CALL Velmor_Record(int handle, char *path, int durationMs, int showWindow);
 VELMOR_API int VELMOR_CALL Velmor_RecordW(int handle, wchar_t *path, int durationMs, int showWindow);
 VELMOR_API int VELMOR_CALL Velmor_SaveImage(int handle, char *path, int fileType);

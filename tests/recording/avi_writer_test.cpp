@@ -329,3 +329,23 @@ TEST(AviWriter, FullDiskFailsOpenOrFrameAndClose)
 }
 
 }  // namespace
+
+// Room for a frame: the finished file, with the next frame and every index entry, stays under
+// 2 GiB. Sizes are set by hand rather than written: the boundary is what matters.
+TEST(AviWriter, RoomForAFrameEndsJustUnderTwoGiB)
+{
+    AviWriter w;
+    EXPECT_FALSE(w.RoomForFrame());  // no file
+    Prepare(w, 64, 4);
+    ASSERT_EQ(w.Open(OutputPath("room.avi").c_str()), 1);
+    const std::vector<uint8_t> frame = PatternFrame(64, 4, 0);
+    ASSERT_EQ(w.WriteFrame(frame.data()), 1);
+    const uint64_t bytes = w.frameBytes();
+    // File = 8 + riffSize, the next chunk (8 + bytes), and the index of two frames (8 + 32).
+    const uint64_t rest = 8 + (8 + bytes) + 8 + 2 * 16;
+    w.riffSize = static_cast<uint32_t>(AviWriter::kPlayableBytes - 1 - rest);
+    EXPECT_TRUE(w.RoomForFrame());
+    ++w.riffSize;
+    EXPECT_FALSE(w.RoomForFrame());
+    w.riffSize = 224 + static_cast<uint32_t>(8 + bytes);  // back to the truth before the file is finished
+}

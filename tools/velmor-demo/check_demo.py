@@ -3,7 +3,8 @@
 left behind: every format saved in every type, each file of the size printed and of the snapshot's
 dimensions when read by decoders written elsewhere (ImageMagick; the BMP header for the bit counts
 ImageMagick does not read), JPEG files shrinking with quality, and a preview that delivered 24-bit
-frames of the full size to the demo's buffer with no failure left in the error queue.
+frames of the full size to the demo's buffer with no failure left in the error queue, and a
+recording that ffprobe reads with the frame count and rate printed.
     check_demo.py RUNNER... DEMO"""
 import os
 import re
@@ -12,6 +13,10 @@ import struct
 import subprocess
 import sys
 import tempfile
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tests" / "recording"))
+from check_avi_files import check_stream, probe  # noqa: E402
 
 BITS = (8, 16, 24, 32, 48, 64)
 SUFFIXES = (".bmp", ".raw", "-q100.jpg", "-q70.jpg", "-q20.jpg", ".png", ".tif")
@@ -88,6 +93,33 @@ def check_preview(report, failures):
         failures.append("no latency line")
 
 
+def check_recording(report, folder, failures):
+    """The recording's file as ffprobe reads it: the size, frame count and rate printed."""
+    file = re.search(r"^  file: (\S+), (\d+) bytes$", report, re.M)
+    frames = re.search(r"^  frames: (\d+)$", report, re.M)
+    rate = re.search(r"^  rate written: ([\d.]+) frames per second \((\d+) us per frame\)$", report, re.M)
+    if not (file and frames and rate):
+        failures.append("recording lines missing")
+        return
+    path = os.path.join(folder, file.group(1))
+    if not os.path.exists(path) or os.path.getsize(path) != int(file.group(2)):
+        failures.append(f"{file.group(1)}: not on disk with the {file.group(2)} bytes printed")
+        return
+    errors = []
+    check_stream(probe(path), 2048, 1536, int(frames.group(1)), float(rate.group(1)), errors)
+    failures += [f"{file.group(1)}: {e}" for e in errors]
+    # Three seconds of the preview's rate: the frames span whole frame periods, from the first to
+    # the first one after the duration, and the rate written is the frames over that time.
+    preview = re.search(r"^  frame rate from the frame information: ([\d.]+) frames", report, re.M)
+    count, written = int(frames.group(1)), float(rate.group(1))
+    if preview and float(preview.group(1)) > 0:
+        period = 1 / float(preview.group(1))
+        if abs((count - 1) * period - 3.0) > 1.5 * period:
+            failures.append(f"{count} frames are not 3 s at {preview.group(1)} frames per second")
+        if not count / (3.0 + 2 * period) <= written <= count / 3.0:
+            failures.append(f"rate written {written} is not {count} frames over 3 s and up to two periods")
+
+
 def main(argv):
     runner, demo = argv[:-1], argv[-1]
     folder = tempfile.mkdtemp(prefix="velmor-demo-")
@@ -103,6 +135,7 @@ def main(argv):
         failures.append("the emulated camera is not listed")
     check_files(report, folder, failures)
     check_preview(report, failures)
+    check_recording(report, folder, failures)
 
     for f in failures:
         print("FAIL:", f)

@@ -1,11 +1,13 @@
 // velmor-demo: a first run of the camera through the SDK's exports only, as an application does it.
 // It reports the camera, takes a snapshot in every output format and saves it in every file type,
-// runs a live preview to a window of its own for a few seconds, and exits 1 when any step failed.
+// runs a live preview to a window of its own for a few seconds, records a few seconds of it into
+// an AVI file, and exits 1 when any step failed.
 //   velmor-demo [FOLDER]   (the files go to FOLDER, default velmor-demo-output)
 #include "report.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -338,7 +340,79 @@ void RunLivePreview(DemoRun& run)
     DestroyFrameWindow(window);
 }
 
-// --- Step 4: the end ---
+// --- Step 4: a recording ---
+
+constexpr DWORD kRecordMs = 3000;
+constexpr DWORD kRecordEndWaitMs = 30000;  // past the duration, for the last frame and the file's index
+constexpr const char* kRecordName = "recording-24bit.avi";
+
+// The fields of a finished AVI file's headers that the report shows.
+struct AviHeaders {
+    unsigned frames = 0;
+    unsigned scale = 0;  // the stream's rate is 10,000,000 per scale frames per second
+    unsigned microSecPerFrame = 0;
+};
+
+bool ReadAviHeaders(const char* path, AviHeaders& headers)
+{
+    constexpr long kMicroSecPerFrame = 32, kTotalFrames = 48, kStreamScale = 128;
+    FILE* file = std::fopen(path, "rb");
+    if (!file)
+        return false;
+    unsigned char head[232] = {};
+    const bool read = std::fread(head, 1, sizeof head, file) == sizeof head && std::memcmp(head, "RIFF", 4) == 0;
+    std::fclose(file);
+    std::memcpy(&headers.microSecPerFrame, head + kMicroSecPerFrame, 4);
+    std::memcpy(&headers.frames, head + kTotalFrames, 4);
+    std::memcpy(&headers.scale, head + kStreamScale, 4);
+    return read && headers.scale != 0;
+}
+
+// The SDK holds the file unshared until the recording has written its index.
+bool WaitForFinishedFile(const char* path, DWORD ms)
+{
+    for (DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(50)) {
+        HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            CloseHandle(file);
+            return true;
+        }
+    }
+    return false;
+}
+
+void RecordVideo(DemoRun& run, const char* folder)
+{
+    char path[MAX_PATH];
+    std::snprintf(path, sizeof path, "%s\\%s", folder, kRecordName);
+    std::printf("Recording %.1f s of live preview (24-bit colour) to %s:\n", kRecordMs / 1000.0, path);
+    if (!Velmor_SetColorMode(run.camera, kPreviewBits)) {
+        ReportFailure(run, "Velmor_SetColorMode(%d)", kPreviewBits);
+        return;
+    }
+    const int started = Velmor_Record(run.camera, path, static_cast<int>(kRecordMs), 0);
+    if (!started) {
+        ReportFailure(run, "Velmor_Record");
+        return;
+    }
+    const bool finished = WaitForFinishedFile(path, kRecordMs + kRecordEndWaitMs);
+    if (!Velmor_StopPreview(run.camera))
+        ReportFailure(run, "Velmor_StopPreview after the recording");
+    AviHeaders headers;
+    unsigned long long bytes = 0;
+    if (!finished || !FileSize(path, bytes) || !ReadAviHeaders(path, headers)) {
+        ReportFailure(run, "the recording did not end with a finished file");
+        return;
+    }
+    std::printf("  file: %s, %llu bytes\n", kRecordName, bytes);
+    std::printf("  frames: %u\n", headers.frames);
+    std::printf("  rate written: %.2f frames per second (%u us per frame)\n", 1e7 / headers.scale,
+                headers.microSecPerFrame);
+    if (headers.frames < 2)
+        ReportFailure(run, "the recording holds %u frames", headers.frames);
+}
+
+// --- Step 5: the end ---
 
 // The output format is stored with the camera's settings: leave it as found.
 void RestoreColorMode(DemoRun& run, int colorModeCode)
@@ -381,6 +455,7 @@ int main(int argc, char** argv)
         PrintCameraInfo(run);
         TakeSnapshots(run, folder);
         RunLivePreview(run);
+        RecordVideo(run, folder);
         RestoreColorMode(run, colorMode);
     }
     PrintErrorQueue(run);

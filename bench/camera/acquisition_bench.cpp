@@ -39,6 +39,11 @@
 //                      frame the SDK holds (taken with Velmor_GetImage).
 //   SaveImage          Velmor_SaveImage of that frame per save code, after one snapshot, and the
 //                      ratio of its time to the writer's.
+//   RecordFps          a full-frame 24-bit callback preview while it is recorded: the preview's
+//                      frames per second and their ratio to PreviewFps/24 without a recording;
+//                      frames recorded per second and the file's bytes per second from the start
+//                      of the recording to its stop; CPU time per recorded frame of the recording
+//                      thread (conversion and write) and of the whole process.
 //
 // Frames come from a raw source of noise (the emulator's cheapest source, and no easy case for
 // the compressors). The SDK opens no window of its own; Velmor_SetWaitTime stays at its default.
@@ -51,12 +56,14 @@
 #include "message_window.h"
 
 #include <benchmark/benchmark.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <set>
 #include <random>
 #include <string>
 #include <vector>
@@ -249,6 +256,11 @@ public:
             Fail(state, "no first frames");
     }
     ~CallbackPreview() { Velmor_StopPreview(gCamera); }
+    // Takes the frames again after a call that cleared the callback (Velmor_Record).
+    bool Resume()
+    {
+        return Velmor_CallBackPreview(gCamera, sink_.get(), buffer_.data(), int(buffer_.size()), 1) == 1;
+    }
     CallbackPreview(const CallbackPreview&) = delete;
     CallbackPreview& operator=(const CallbackPreview&) = delete;
 
@@ -459,6 +471,7 @@ void Preview(benchmark::State& state)
     span.End(state.iterations());
     const bool twoBytes = TwoByteSamples(bits);
     state.counters["fps"] = span.fps;
+    RecordPeer(state, "preview_fps/" + std::to_string(bits), span.fps);
     if (gRealTiming) {
         // With timing=fast the ring runs flat out beside the preview: its CPU time is no figure there.
         state.counters["cpu_ms_per_frame"] = span.cpuMsPerFrame;
@@ -545,6 +558,87 @@ void SaveImage(benchmark::State& state)
         SetRatio(state, "vs_writer", ms, PeerMedian(SaveKey(int(state.range(0)), int(state.range(1)))));
 }
 
+// --- Recording ---
+
+constexpr int kRecordBits = 24;
+constexpr int kRecordMs = 600000;  // longer than any run: the stop ends it
+char gRecordPath[] = "acquisition-bench.avi";
+
+std::set<DWORD> ProcessThreadIds()
+{
+    std::set<DWORD> ids;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+        if (entry.th32OwnerProcessID == GetCurrentProcessId())
+            ids.insert(entry.th32ThreadID);
+    CloseHandle(snapshot);
+    return ids;
+}
+
+// The one thread that started since `before`, opened for its times; null when not exactly one.
+HANDLE OpenNewThread(const std::set<DWORD>& before)
+{
+    std::vector<DWORD> started;
+    for (DWORD id : ProcessThreadIds())
+        if (!before.count(id))
+            started.push_back(id);
+    return started.size() == 1 ? OpenThread(THREAD_QUERY_INFORMATION, FALSE, started[0]) : nullptr;
+}
+
+// Frames and bytes of a finished recording.
+bool ReadRecording(uint32_t& frames, double& bytes)
+{
+    FILE* file = std::fopen(gRecordPath, "rb");
+    if (!file)
+        return false;
+    unsigned char head[64] = {};
+    const bool read = std::fread(head, 1, sizeof head, file) == sizeof head;
+    _fseeki64(file, 0, SEEK_END);
+    bytes = double(_ftelli64(file));
+    std::fclose(file);
+    std::memcpy(&frames, head + 48, 4);  // the main header's total frames
+    return read;
+}
+
+void RecordFps(benchmark::State& state)
+{
+    CallbackPreview preview(state, kFullWidth, kFullHeight, kRecordBits);
+    if (!preview.running())
+        return;
+    // The preview runs already: the recording's thread is the only one Velmor_Record starts.
+    const std::set<DWORD> before = ProcessThreadIds();
+    const double cpuStartMs = ProcessCpuMs(), startMs = NowMs();
+    if (Velmor_Record(gCamera, gRecordPath, kRecordMs, 0) != 1 || !preview.Resume()) {
+        Fail(state, "recording did not start");
+        return;
+    }
+    HANDLE recorder = OpenNewThread(before);
+    Span previewSpan;
+    if (!preview.Receive(state, [](const MSG&) {}))
+        return;
+    previewSpan.End(state.iterations());
+    const double recorderCpuMs = ThreadCpuMs(recorder);  // while it still runs
+    Velmor_StopPreview(gCamera);
+    const double wallMs = NowMs() - startMs, cpuMs = ProcessCpuMs() - cpuStartMs;
+    if (recorder)
+        CloseHandle(recorder);
+    uint32_t frames = 0;
+    double bytes = 0;
+    if (!ReadRecording(frames, bytes) || frames == 0) {
+        Fail(state, "no frames recorded");
+        return;
+    }
+    state.counters["fps"] = previewSpan.fps;
+    SetRatio(state, "fps_vs_preview", previewSpan.fps, PeerMedian("preview_fps/" + std::to_string(kRecordBits)));
+    state.counters["recorded_fps"] = frames * 1000.0 / wallMs;
+    state.counters["write_mb_per_s"] = bytes / 1e6 * 1000.0 / wallMs;
+    if (recorder)
+        state.counters["recorder_cpu_ms_per_frame"] = recorderCpuMs / frames;
+    state.counters["process_cpu_ms_per_frame"] = cpuMs / frames;
+}
+
 // --- Registration ---
 
 // Every benchmark here gives wall time per iteration in milliseconds.
@@ -577,6 +671,7 @@ void RegisterReal()
 void RegisterFast()
 {
     RegisterRingAndPreviews("RingFps", "PreviewFps", kFpsFrames);
+    Register("RecordFps", RecordFps)->Iterations(kFpsFrames);
     const struct {
         int bits;
         std::vector<int> codes;
@@ -641,6 +736,7 @@ int main(int argc, char** argv)
     Velmor_Release(gCamera);
     RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
     DeleteFileA(gSavePath);
+    DeleteFileA(gRecordPath);
     DeleteFileA(gRawPath.c_str());
     return 0;
 }

@@ -138,6 +138,11 @@ int VELMOR_CALL Velmor_SetPreviewWindow(int handle, HWND parent, int x, int y, i
     return Forward(handle, kFailure, [&](CVelmor& c) { return c.SetPreviewWindow(parent, x, y, width, height); });
 }
 
+int VELMOR_CALL Velmor_SetAnalogDlg(int handle, HWND parent)
+{
+    return Forward(handle, kFailure, [&](CVelmor& c) { return c.ShowAnalogDialog(parent); });
+}
+
 int VELMOR_CALL Velmor_Record(int handle, char* path, int durationMs, int showWindow)
 {
     return Forward(handle, kFailure, [&](CVelmor& c) { return c.Record(path, durationMs, showWindow); });

@@ -17,6 +17,8 @@
 // Hold (the loop polls without fetching while the camera dialog is open in trigger mode). When
 // the preview loop loses the camera it clears the flag and ends: the state stays Preview until
 // StopPreview or Close completes the stop.
+// Recording (recording set) rides on Preview: Record starts preview, and the recording thread
+// ends at the duration, at 2 GiB, when the preview loop has ended, or when a stop joins it.
 //
 // Locks, always taken in this order (a thread holding one never waits for an earlier one):
 //   acquisitionLock  the acquisition operations (start, stop, snapshot, window, close). Held while
@@ -86,6 +88,9 @@ public:
     int GetStatus() const { return 0; }
     int Width() const { return region.width; }
     int Height() const { return region.height; }
+
+    // Settings dialogs (velmor_dialogs.cpp): modal on the calling thread, 1 whatever closed them.
+    int ShowAnalogDialog(HWND parent);
 
     // Properties that need no device object
     int SetColorMode(int bits);
@@ -321,6 +326,8 @@ private:
     bool PreviewClientSize(int& width, int& height) const;
     void CreateDisplaySurface(int width, int height);
 
+    // The gains, exposure and mirrors as the device has them, into the analog settings.
+    void ReadAnalogBack();
     // Gains and exposure to the device, in the order the sensor takes them.
     void ApplyGainsAndExposure();
     // Gains, exposure and mirrors to the device.

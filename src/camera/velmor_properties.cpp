@@ -3,6 +3,7 @@
 #include "camera/velmor.h"
 
 #include "pipeline/filter_table.h"
+#include "settings/dialog_ids.h"
 #include "settings/registry_settings.h"
 
 #include <algorithm>
@@ -325,8 +326,6 @@ void CVelmor::ProcessFrame()
 void CVelmor::ApplyAutoExposure(const int32_t means[kAutoIrisWindows])
 {
     constexpr int kGainFloor = 4;
-    constexpr int kDialogGainControl = 1015;
-    constexpr int kDialogExposureControl = 1027;
     if (!device || (analog.autoIris != 1 && analog.autoIris != 2))
         return;
 
@@ -356,7 +355,7 @@ void CVelmor::ApplyAutoExposure(const int32_t means[kAutoIrisWindows])
         device->SetGlobalGain(u);
         analog.globalGain = analog.gainR = analog.gainG1 = analog.gainG2 = analog.gainB = u;
         if (analogDialog && analogDialogHook)
-            analogDialogHook(analogDialog, kDialogGainControl, u);
+            analogDialogHook(analogDialog, IDC_GLOBAL_GAIN_EDIT, u);
         return;
     }
     uint16_t exposure = 0;
@@ -368,5 +367,5 @@ void CVelmor::ApplyAutoExposure(const int32_t means[kAutoIrisWindows])
     device->SetExposure(u);
     analog.exposureLines = u;
     if (analogDialog && analogDialogHook)
-        analogDialogHook(analogDialog, kDialogExposureControl, u);
+        analogDialogHook(analogDialog, IDC_EXPOSURE_EDIT, u);
 }

@@ -28,6 +28,20 @@ struct AnalogSettings {
     int32_t autoIris = 0;
 };
 
+// The colour-site gains in the order the sensor takes them, and the field of each register.
+inline constexpr int kColourGainRegisters[] = {sensor::kGainGreen1, sensor::kGainRed, sensor::kGainBlue,
+                                               sensor::kGainGreen2};
+constexpr int32_t AnalogSettings::* ColourGainField(int sensorRegister)
+{
+    switch (sensorRegister) {
+    case sensor::kGainGreen1: return &AnalogSettings::gainG1;
+    case sensor::kGainRed: return &AnalogSettings::gainR;
+    case sensor::kGainBlue: return &AnalogSettings::gainB;
+    case sensor::kGainGreen2: return &AnalogSettings::gainG2;
+    default: return nullptr;
+    }
+}
+
 // Values of the camera key that take effect at the next acquisition start.
 struct StreamSettings {
     int32_t outputFormat = 0;  // "Color": output format index 0..5, not the bit count

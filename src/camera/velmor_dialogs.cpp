@@ -1,0 +1,130 @@
+// The settings dialogs on the camera object: the analog dialog's controls take deviceLock for
+// each change, never for the dialog's life, so frames keep coming while it is open.
+#include "camera/velmor.h"
+
+#include "settings/analog_dialog.h"
+
+#include <algorithm>
+
+namespace {
+
+// The camera's analog settings and device as the analog dialog changes them.
+class CameraAnalogControls : public AnalogControls {
+public:
+    explicit CameraAnalogControls(CVelmor& camera) : camera_(camera) {}
+
+    AnalogSettings Current() override
+    {
+        Guard guard(camera_.deviceLock);
+        return camera_.analog;
+    }
+    Limits DeviceLimits() override
+    {
+        uint8_t colourMin = 0;
+        Guard guard(camera_.deviceLock);
+        camera_.device->GetColorGainMin(sensor::kGainGreen1, &colourMin);
+        return {std::min<int>(colourMin, CVelmor520QKZRXSdk::GetGlobalGainMin()),
+                CVelmor520QKZRXSdk::GetExposureMax(), CVelmor520QKZRXSdk::GetGlobalGainDefault(),
+                CVelmor520QKZRXSdk::GetExposureDefault()};
+    }
+    void SetGlobalGain(int value) override
+    {
+        Guard guard(camera_.deviceLock);
+        camera_.analog.globalGain = value;
+        camera_.device->SetGlobalGain(value);
+    }
+    void SetColorGain(int sensorRegister, int value) override
+    {
+        Guard guard(camera_.deviceLock);
+        if (const auto field = ColourGainField(sensorRegister))
+            camera_.analog.*field = value;
+        camera_.device->SetColorGain(sensorRegister, value);
+    }
+    void SetExposure(int lines) override
+    {
+        Guard guard(camera_.deviceLock);
+        camera_.analog.exposureLines = lines;
+        camera_.device->SetExposure(lines);
+    }
+    void SetMirrorV(int flag) override
+    {
+        Guard guard(camera_.deviceLock);
+        camera_.analog.mirrorV = flag;
+        camera_.device->SetMirrorV(flag);
+    }
+    void SetMirrorH(int flag) override
+    {
+        Guard guard(camera_.deviceLock);
+        camera_.analog.mirrorH = flag;
+        camera_.device->SetMirrorH(flag);
+    }
+    void SetAutoIris(int mode) override
+    {
+        Guard guard(camera_.deviceLock);
+        camera_.analog.autoIris = mode;
+    }
+    void Keep(const AnalogSettings& edits) override
+    {
+        Guard guard(camera_.deviceLock);
+        AnalogSettings& a = camera_.analog;
+        a.globalGain = edits.globalGain;
+        a.gainG1 = edits.gainG1;
+        a.gainR = edits.gainR;
+        a.gainB = edits.gainB;
+        a.gainG2 = edits.gainG2;
+        a.exposureLines = edits.exposureLines;
+    }
+    double ExposureTimeMs(int lines) override
+    {
+        Guard guard(camera_.deviceLock);
+        return static_cast<double>(lines) * camera_.lineClocks * camera_.clockPeriod;
+    }
+
+private:
+    CVelmor& camera_;
+};
+
+}  // namespace
+
+void CVelmor::ReadAnalogBack()
+{
+    uint8_t gain = 0;
+    uint16_t exposure = 0;
+    analog.globalGain = device->GetGlobalGain();
+    for (int reg : kColourGainRegisters) {
+        if (device->GetColorGain(reg, &gain))
+            analog.*ColourGainField(reg) = gain;
+    }
+    if (device->GetExposure(&exposure))
+        analog.exposureLines = exposure;
+    analog.mirrorV = device->GetMirrorV();
+    analog.mirrorH = device->GetMirrorH();
+}
+
+int CVelmor::ShowAnalogDialog(HWND parent)
+{
+    if (!HasDevice())
+        return 0;
+    AnalogSettings opening;
+    {
+        Guard guard(deviceLock);
+        ReadAnalogBack();
+        opening = analog;
+    }
+    CameraAnalogControls controls(*this);
+    AnalogDialog dialog(controls);
+    {
+        Guard guard(deviceLock);  // the automatic exposure reads these under it
+        analogDialog = &dialog;
+        analogDialogHook = AnalogDialog::ShowAutoValue;
+    }
+    const INT_PTR result = dialog.Run(parent);
+    Guard guard(deviceLock);
+    if (result != IDOK) {
+        analog = opening;
+        ApplyAnalogSettings();
+    }
+    analogDialog = nullptr;
+    analogDialogHook = nullptr;
+    return 1;
+}

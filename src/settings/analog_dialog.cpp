@@ -1,0 +1,274 @@
+#include "settings/analog_dialog.h"
+
+#include "device/device_protocol.h"
+#include "settings/dialog_ids.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int kGainMax = 63;
+constexpr int kTickDivisions = 8;
+constexpr int kPageX = 30, kPageY = 25;  // the page's place inside the tab
+constexpr UINT kAutoValueMessage = WM_APP + 1;
+constexpr char kTabText[] = "Analog Gain";
+
+// One numeric setting of the page; the colour gains name their sensor register.
+struct Row {
+    int bar;
+    int edit;
+    int spin;
+    int sensorRegister;  // 0 for the global gain and the exposure
+    int32_t AnalogSettings::* value;
+};
+constexpr Row kRows[] = {
+    {IDC_GLOBAL_GAIN_BAR, IDC_GLOBAL_GAIN_EDIT, IDC_GLOBAL_GAIN_SPIN, 0, &AnalogSettings::globalGain},
+    {IDC_GAIN_G1_BAR, IDC_GAIN_G1_EDIT, IDC_GAIN_G1_SPIN, sensor::kGainGreen1, &AnalogSettings::gainG1},
+    {IDC_GAIN_R_BAR, IDC_GAIN_R_EDIT, IDC_GAIN_R_SPIN, sensor::kGainRed, &AnalogSettings::gainR},
+    {IDC_GAIN_B_BAR, IDC_GAIN_B_EDIT, IDC_GAIN_B_SPIN, sensor::kGainBlue, &AnalogSettings::gainB},
+    {IDC_GAIN_G2_BAR, IDC_GAIN_G2_EDIT, IDC_GAIN_G2_SPIN, sensor::kGainGreen2, &AnalogSettings::gainG2},
+    {IDC_EXPOSURE_BAR, IDC_EXPOSURE_EDIT, IDC_EXPOSURE_SPIN, 0, &AnalogSettings::exposureLines},
+};
+constexpr const Row& kGlobalGain = kRows[0];
+constexpr const Row& kExposure = kRows[5];
+
+const Row* RowOfEdit(int edit)
+{
+    for (const Row& row : kRows)
+        if (row.edit == edit)
+            return &row;
+    return nullptr;
+}
+
+const Row* RowOfBar(int bar)
+{
+    for (const Row& row : kRows)
+        if (row.bar == bar)
+            return &row;
+    return nullptr;
+}
+
+}  // namespace
+
+// --- Page ---
+
+HWND AnalogPage::Create(HWND tab)
+{
+    return CreatePage(JapaneseDialogs() ? IDD_ANALOG_PAGE_JA : IDD_ANALOG_PAGE_EN, tab);
+}
+
+INT_PTR AnalogPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        Initialize();
+        return TRUE;
+    case WM_HSCROLL:
+        // The trackbar moved: its edit follows, and the edit's change does the rest.
+        if (const Row* row = RowOfBar(GetDlgCtrlID(reinterpret_cast<HWND>(lParam)))) {
+            const int position = static_cast<int>(SendDlgItemMessageA(window(), row->bar, TBM_GETPOS, 0, 0));
+            SetDlgItemInt(window(), row->edit, position, TRUE);
+        }
+        return TRUE;
+    case WM_COMMAND:
+        if (HIWORD(wParam) == EN_CHANGE)
+            EditChanged(LOWORD(wParam));
+        else
+            CheckChanged(LOWORD(wParam));
+        return TRUE;
+    case kAutoValueMessage:
+        SetDlgItemInt(window(), static_cast<int>(wParam), static_cast<int>(lParam), TRUE);
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+void AnalogPage::Initialize()
+{
+    const AnalogControls::Limits limits = controls_.DeviceLimits();
+    for (const Row& row : kRows) {
+        const bool exposure = &row == &kExposure;
+        const int low = exposure ? 1 : limits.gainMin;
+        const int high = exposure ? limits.exposureMax : kGainMax;
+        HWND page = window();
+        SendDlgItemMessageA(page, row.bar, TBM_SETRANGEMIN, FALSE, low);
+        SendDlgItemMessageA(page, row.bar, TBM_SETRANGEMAX, FALSE, high);
+        SendDlgItemMessageA(page, row.bar, TBM_SETTICFREQ, (high - low) / kTickDivisions, 0);
+        SendDlgItemMessageA(page, row.spin, UDM_SETRANGE32, low, high);
+        SendDlgItemMessageA(page, row.spin, UDM_SETBUDDY, reinterpret_cast<WPARAM>(GetDlgItem(page, row.edit)), 0);
+    }
+    Refresh();
+    const AnalogSettings values = controls_.Current();
+    CheckDlgButton(window(), IDC_MIRROR_V, values.mirrorV ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(window(), IDC_MIRROR_H, values.mirrorH ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(window(), IDC_AUTO_IRIS_EXPOSURE, values.autoIris == 1 ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(window(), IDC_AUTO_IRIS_GAIN, values.autoIris == 2 ? BST_CHECKED : BST_UNCHECKED);
+    ready_ = true;
+}
+
+void AnalogPage::Refresh()
+{
+    const bool wasReady = ready_;
+    ready_ = false;  // the edits are set from the camera: nothing to send back
+    const AnalogSettings values = controls_.Current();
+    for (const Row& row : kRows) {
+        const int value = values.*row.value;
+        SendDlgItemMessageA(window(), row.bar, TBM_SETPOS, TRUE, value);
+        SendDlgItemMessageA(window(), row.spin, UDM_SETPOS32, 0, value);
+        SetDlgItemInt(window(), row.edit, value, TRUE);
+    }
+    ShowExposureTime(values.exposureLines);
+    ready_ = wasReady;
+}
+
+int AnalogPage::EditValue(int edit) const
+{
+    return static_cast<int>(GetDlgItemInt(window(), edit, nullptr, TRUE));
+}
+
+AnalogSettings AnalogPage::Edits() const
+{
+    AnalogSettings edits = {};
+    for (const Row& row : kRows)
+        edits.*row.value = EditValue(row.edit);
+    return edits;
+}
+
+void AnalogPage::EditChanged(int edit)
+{
+    const Row* row = RowOfEdit(edit);
+    if (!ready_ || !row)
+        return;
+    // As typed: the trackbar and the up-down hold the range, the device its own limits.
+    const int value = EditValue(edit);
+    SendDlgItemMessageA(window(), row->bar, TBM_SETPOS, TRUE, value);
+    if (row == &kGlobalGain) {
+        controls_.SetGlobalGain(value);
+        // Each colour gain follows through its own edit.
+        for (const Row& colour : kRows)
+            if (colour.sensorRegister)
+                SetDlgItemInt(window(), colour.edit, value, TRUE);
+    } else if (row == &kExposure) {
+        controls_.SetExposure(value);
+        ShowExposureTime(value);
+    } else {
+        controls_.SetColorGain(row->sensorRegister, value);
+    }
+}
+
+void AnalogPage::CheckChanged(int box)
+{
+    const bool checked = IsDlgButtonChecked(window(), box) == BST_CHECKED;
+    switch (box) {
+    case IDC_MIRROR_V:
+        controls_.SetMirrorV(checked ? 1 : 0);
+        break;
+    case IDC_MIRROR_H:
+        controls_.SetMirrorH(checked ? 1 : 0);
+        break;
+    case IDC_AUTO_IRIS_GAIN:
+        if (checked)
+            CheckDlgButton(window(), IDC_AUTO_IRIS_EXPOSURE, BST_UNCHECKED);
+        controls_.SetAutoIris(checked ? 2 : 0);
+        break;
+    case IDC_AUTO_IRIS_EXPOSURE:
+        if (checked)
+            CheckDlgButton(window(), IDC_AUTO_IRIS_GAIN, BST_UNCHECKED);
+        controls_.SetAutoIris(checked ? 1 : 0);
+        break;
+    default:
+        break;
+    }
+}
+
+void AnalogPage::ShowExposureTime(int lines)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "=%.2fms", controls_.ExposureTimeMs(lines));
+    SetDlgItemTextA(window(), IDC_EXPOSURE_TIME, text);
+}
+
+void AnalogPage::PostAutoValue(int control, int value) const
+{
+    if (window())
+        PostMessageA(window(), kAutoValueMessage, static_cast<WPARAM>(control), value);
+}
+
+// --- Frame ---
+
+AnalogDialog::~AnalogDialog() { DeleteObject(buttonFace_); }
+
+INT_PTR AnalogDialog::Run(HWND owner)
+{
+    return RunModal(JapaneseDialogs() ? IDD_ANALOG_FRAME_JA : IDD_ANALOG_FRAME_EN, owner);
+}
+
+void AnalogDialog::ShowAutoValue(void* dialog, int control, int value)
+{
+    static_cast<AnalogDialog*>(dialog)->page_.PostAutoValue(control, value);
+}
+
+INT_PTR AnalogDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        Initialize();
+        return TRUE;
+    case WM_NOTIFY: {
+        const auto* note = reinterpret_cast<const NMHDR*>(lParam);
+        if (note->idFrom == IDC_FRAME_TAB && note->code == TCN_SELCHANGE &&
+            SendMessageA(note->hwndFrom, TCM_GETCURSEL, 0, 0) == 0)
+            ShowWindow(page_.window(), SW_SHOW);
+        return TRUE;
+    }
+    case WM_DRAWITEM:
+        if (wParam == IDC_FRAME_TAB) {
+            DrawTabItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam), buttonFace_);
+            return TRUE;
+        }
+        return FALSE;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDOK:
+            controls_.Keep(page_.Edits());
+            EndDialog(window(), IDOK);
+            return TRUE;
+        case IDCANCEL:
+            EndDialog(window(), IDCANCEL);
+            return TRUE;
+        case IDC_DEFAULT:
+            SetDefaults();
+            return TRUE;
+        default:
+            return FALSE;
+        }
+    default:
+        return FALSE;
+    }
+}
+
+void AnalogDialog::Initialize()
+{
+    HWND tab = GetDlgItem(window(), IDC_FRAME_TAB);
+    TCITEMA item = {};
+    item.mask = TCIF_TEXT;
+    item.pszText = const_cast<char*>(kTabText);  // read only
+    SendMessageA(tab, TCM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    if (HWND page = page_.Create(tab))
+        SetWindowPos(page, nullptr, kPageX, kPageY, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW);
+}
+
+void AnalogDialog::SetDefaults()
+{
+    // Gains and exposure only: the mirrors and the automatic exposure mode stay.
+    const AnalogControls::Limits limits = controls_.DeviceLimits();
+    controls_.SetGlobalGain(limits.gainDefault);
+    for (const Row& row : kRows)
+        if (row.sensorRegister)
+            controls_.SetColorGain(row.sensorRegister, limits.gainDefault);
+    controls_.SetExposure(limits.exposureDefault);
+    page_.Refresh();
+}

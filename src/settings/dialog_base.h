@@ -1,0 +1,34 @@
+#pragma once
+// The settings dialogs' common ground: a dialog object whose window procedure forwards every
+// message to it, the templates' module and language, and the owner-drawn tab of every frame.
+#include <windows.h>
+
+class DialogBase {
+public:
+    DialogBase() = default;
+    virtual ~DialogBase() = default;
+    DialogBase(const DialogBase&) = delete;
+    DialogBase& operator=(const DialogBase&) = delete;
+
+    HWND window() const { return window_; }
+
+protected:
+    // The modal loop of a frame; what EndDialog gave, or -1 when the template is missing.
+    INT_PTR RunModal(int templateId, HWND owner);
+    // A modeless child page; null when it could not be made.
+    HWND CreatePage(int templateId, HWND parent);
+    // Every message from WM_INITDIALOG on; the result a dialog procedure returns.
+    virtual INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) = 0;
+
+private:
+    static INT_PTR CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    HWND window_ = nullptr;
+};
+
+// The SDK's own module, which holds the dialog templates.
+HINSTANCE DialogModule();
+// Whether the Japanese templates are used: the system's default language is Japanese.
+bool JapaneseDialogs();
+// The tab item drawn on the button face, its text centred.
+void DrawTabItem(const DRAWITEMSTRUCT& item, HBRUSH buttonFace);

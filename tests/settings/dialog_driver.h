@@ -1,0 +1,83 @@
+#pragma once
+// Drives a settings dialog as an operator does: the export's modal loop runs on the test's
+// thread while a second thread finds the dialog and works its controls with their own messages.
+#include "../camera/acquisition_support.h"
+
+#include <commctrl.h>
+
+#include <thread>
+
+namespace sdktest {
+
+constexpr DWORD kDialogWaitMs = 10000;
+
+// The visible dialog frame of a thread, once it is shown.
+inline HWND FindDialog(DWORD threadId, DWORD ms = kDialogWaitMs)
+{
+    for (DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(10)) {
+        HWND found = nullptr;
+        EnumThreadWindows(
+            threadId,
+            [](HWND window, LPARAM result) {
+                char name[16] = {};
+                GetClassNameA(window, name, sizeof name);
+                if (lstrcmpA(name, "#32770") != 0 || !IsWindowVisible(window))
+                    return TRUE;
+                *reinterpret_cast<HWND*>(result) = window;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&found));
+        if (found)
+            return found;
+    }
+    return nullptr;
+}
+
+// The page shown on a frame's tab control.
+inline HWND FindPage(HWND frame, int tab)
+{
+    return FindWindowExA(GetDlgItem(frame, tab), nullptr, "#32770", nullptr);
+}
+
+// Runs `open` (the export) on this thread and `operate(frame)` on a second one; the export's result.
+// A frame that never shows is a failure; the operator must close the dialog.
+template <typename Open, typename Operate>
+int RunDialog(Open open, Operate operate)
+{
+    const DWORD self = GetCurrentThreadId();
+    std::thread operatorThread([&] {
+        if (HWND frame = FindDialog(self))
+            operate(frame);
+        else
+            ADD_FAILURE() << "no dialog came up";
+    });
+    const int result = open();
+    operatorThread.join();
+    return result;
+}
+
+inline void MoveBar(HWND dialog, int bar, int position)
+{
+    HWND control = GetDlgItem(dialog, bar);
+    SendMessageA(control, TBM_SETPOS, TRUE, position);
+    SendMessageA(dialog, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, position), reinterpret_cast<LPARAM>(control));
+}
+inline int BarPosition(HWND dialog, int bar) { return int(SendDlgItemMessageA(dialog, bar, TBM_GETPOS, 0, 0)); }
+inline void Type(HWND dialog, int edit, int value) { SetDlgItemInt(dialog, edit, value, TRUE); }
+inline int EditValue(HWND dialog, int edit) { return int(GetDlgItemInt(dialog, edit, nullptr, TRUE)); }
+inline void Click(HWND dialog, int button) { SendMessageA(GetDlgItem(dialog, button), BM_CLICK, 0, 0); }
+inline bool Checked(HWND dialog, int box) { return IsDlgButtonChecked(dialog, box) == BST_CHECKED; }
+inline std::string Text(HWND dialog, int control)
+{
+    char text[256] = {};
+    GetDlgItemTextA(dialog, control, text, sizeof text);
+    return text;
+}
+inline std::string Caption(HWND window)
+{
+    char text[256] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+}  // namespace sdktest

@@ -1,6 +1,6 @@
 // A camera that goes away during a recording: the recording ends with the preview loop and its
 // file is finished with the frames written before the loss, without waiting for a stop.
-// Emulation: unplug after 300 transfers.
+// Emulation: unplug after 3000 transfers (a second or so of the ring running flat out).
 #include "record_support.h"
 
 using namespace sdktest;
@@ -19,7 +19,7 @@ TEST_F(CameraTest, CameraLostDuringARecordingFinishesTheFile)
         Sleep(20);
     const AviFile file = AviFile::Read(path);
     EXPECT_TRUE(file.Finished());
-    EXPECT_GE(file.totalFrames(), 2u);
+    EXPECT_GE(file.totalFrames(), 1u);
     EXPECT_EQ(Velmor_StopPreview(camera), 1);
     EXPECT_EQ(PopAll(camera), std::vector<int>{VELMOR_ERROR_NO_FRAME});
     DeleteFileA(path.c_str());

@@ -265,8 +265,8 @@ private:
     static void JoinThread(HANDLE& thread, DWORD& threadId, HANDLE& doneEvent);
     int ShowAndStart(HWND window, BYTE* buffer, int size, int topDown);
     // Stores the frames' callback window and buffer, and opens the preview window when the
-    // placement asks for one; false (error raised) when the window cannot be made.
-    bool SetFrameTarget(HWND window, BYTE* buffer, int size, int topDown);
+    // placement asks for one (and showWindow); false (error raised) when it cannot be made.
+    bool SetFrameTarget(HWND window, BYTE* buffer, int size, int topDown, bool showWindow = true);
     // One frame of a snapshot; deviceLock held. The error code of a failure, or kErrorNone.
     int SnapShotFrame(BYTE* buffer, int size, int topDown);
     // Creates the run's events and the acquisition thread; false when any is missing.

@@ -313,7 +313,7 @@ int CVelmor::Trigger(HWND window, BYTE* buffer, int size, int topDown)
     return 1;
 }
 
-bool CVelmor::SetFrameTarget(HWND window, BYTE* buffer, int size, int topDown)
+bool CVelmor::SetFrameTarget(HWND window, BYTE* buffer, int size, int topDown, bool showWindow)
 {
     {
         Guard frame(frameLock);
@@ -322,7 +322,7 @@ bool CVelmor::SetFrameTarget(HWND window, BYTE* buffer, int size, int topDown)
         userBufferSize = size;
         userTopDown = topDown;
     }
-    if (WantsPreviewWindow() && !OpenPreviewWindow()) {
+    if (showWindow && WantsPreviewWindow() && !OpenPreviewWindow()) {
         Raise(kErrorWindow);
         return false;
     }

@@ -12,17 +12,6 @@ namespace {
 
 constexpr uint32_t kRecordOpeningRate = 30;        // frames per second written at Open
 constexpr DWORD kRecordPollMs = 10;                // the thread looks for a new frame this often
-constexpr uint64_t kMeasuredRateFactor = 100'000;  // frames x 100 (hundredths) x 1000 (ms per s)
-
-// The measured rate in hundredths of a frame per second. Counted in 64 bits: in 32 bits the
-// product wraps after 42,949 frames, which a long recording of a small window reaches.
-uint32_t MeasuredRate(uint32_t frames, uint32_t elapsedMs)
-{
-    if (elapsedMs == 0)
-        return 0;  // the writer keeps its opening rate
-    const uint64_t rate = frames * kMeasuredRateFactor / elapsedMs;
-    return rate > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(rate);
-}
 
 }  // namespace
 
@@ -39,17 +28,8 @@ int CVelmor::Record(const char* path, int durationMs, int showWindow)
         return 0;
     }
     JoinThread(recordThread, recordThreadId, recordDoneEvent);  // a recording that ended by itself
-    {
-        Guard frame(frameLock);
-        callbackWindow = nullptr;
-        userBuffer = nullptr;
-        userBufferSize = 0;
-        userTopDown = 0;
-    }
-    if (showWindow && WantsPreviewWindow() && !OpenPreviewWindow()) {
-        Raise(kErrorWindow);
+    if (!SetFrameTarget(nullptr, nullptr, 0, 0, showWindow != 0))
         return 0;
-    }
     if (!StartPreviewLocked()) {
         CloseLocked();
         Raise(kErrorFile);
@@ -155,7 +135,7 @@ void CVelmor::RecordLoop()
 
 void CVelmor::FinishRecording(uint32_t now)
 {
-    aviWriter.rate = MeasuredRate(aviWriter.frameCount, now - recordStart);
+    aviWriter.rate = AviWriter::MeasuredRate(aviWriter.frameCount, now - recordStart);  // 0 keeps the opening rate
     aviWriter.Close();
     aviWriter.rate = 0;
     aviWriter.frameCount = 0;

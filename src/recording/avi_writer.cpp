@@ -15,7 +15,7 @@ constexpr uint32_t kMicrosecondsPerSecond = 1'000'000;
 constexpr uint32_t kHundredthMicroseconds = 100'000'000;    // microseconds x 100
 constexpr uint32_t kHundredthStreamRate = 1'000'000'000;     // kStreamRate x 100
 constexpr uint32_t kRateScale = 100;                         // rate at Close is frames per second x 100
-constexpr uint32_t kMeasuredRateFactor = 100'000;            // frames x 100 x 1000 ms
+constexpr uint64_t kMeasuredRateFactor = 100'000;            // frames x 100 x 1000 ms
 constexpr uint32_t kHdrlListSize = 200;
 constexpr uint32_t kStrlListSize = 124;
 constexpr uint32_t kChunkHeaderBytes = 8;
@@ -73,7 +73,7 @@ uint32_t AviWriter::frameBytes() const
 void AviWriter::Reset()
 {
     if (isOpen())
-        Finalize(static_cast<uint32_t>(index.size()), MeasuredRate());
+        Finalize(static_cast<uint32_t>(index.size()), WrittenRate());
     file.Release();
     index.clear();
     mainHeader = AviMainHeader{};
@@ -84,14 +84,21 @@ void AviWriter::Reset()
     writeFailed_ = false;
 }
 
-// The rate of the frames written so far, as the camera object measures it (frames x 100000 over
-// the milliseconds from the first to the last frame), or the opening rate when there is no span.
-uint32_t AviWriter::MeasuredRate() const
+uint32_t AviWriter::MeasuredRate(uint32_t frames, uint32_t elapsedMs)
 {
-    const uint32_t elapsed = lastFrameTime_ - firstFrameTime_;
-    if (index.size() < 2 || elapsed == 0)
-        return openingRate_ * kRateScale;
-    return static_cast<uint32_t>(index.size()) * kMeasuredRateFactor / elapsed;
+    if (elapsedMs == 0)
+        return 0;
+    const uint64_t rate = frames * kMeasuredRateFactor / elapsedMs;
+    return rate > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(rate);
+}
+
+// The rate of the frames written so far, as the camera object measures it (from the first to the
+// last frame), or the opening rate when there is no span.
+uint32_t AviWriter::WrittenRate() const
+{
+    const uint32_t frames = static_cast<uint32_t>(index.size());
+    const uint32_t rate = frames < 2 ? 0 : MeasuredRate(frames, lastFrameTime_ - firstFrameTime_);
+    return rate ? rate : openingRate_ * kRateScale;
 }
 
 void AviWriter::FillHeaders()

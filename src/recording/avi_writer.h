@@ -77,6 +77,9 @@ public:
     // counters.
     void Reset();
 
+    // frames x 100000 over elapsedMs: hundredths of a frame per second, 0 for no time. Counted in
+    // 64 bits: in 32 the product wraps after 42,949 frames, which a long recording reaches.
+    static uint32_t MeasuredRate(uint32_t frames, uint32_t elapsedMs);
     // Whether one more frame, with its index entry, keeps the finished file under kPlayableBytes.
     bool RoomForFrame() const;
     // Readers of this form take its 32-bit sizes as signed: files stay below 2 GiB.
@@ -106,7 +109,7 @@ private:
     bool Write(const void* data, uint32_t bytes);
     bool WriteAt(uint32_t position, uint32_t value);
     int Finalize(uint32_t frames, uint32_t ratePer100s);
-    uint32_t MeasuredRate() const;
+    uint32_t WrittenRate() const;
 
     uint32_t openingRate_ = 0;
     uint32_t firstFrameTime_ = 0;

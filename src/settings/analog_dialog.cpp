@@ -34,18 +34,11 @@ constexpr Row kRows[] = {
 constexpr const Row& kGlobalGain = kRows[0];
 constexpr const Row& kExposure = kRows[5];
 
-const Row* RowOfEdit(int edit)
+// The row whose control `member` has the id `id`, or null.
+const Row* FindRow(int Row::* member, int id)
 {
     for (const Row& row : kRows)
-        if (row.edit == edit)
-            return &row;
-    return nullptr;
-}
-
-const Row* RowOfBar(int bar)
-{
-    for (const Row& row : kRows)
-        if (row.bar == bar)
+        if (row.*member == id)
             return &row;
     return nullptr;
 }
@@ -67,7 +60,7 @@ INT_PTR AnalogPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return TRUE;
     case WM_HSCROLL:
         // The trackbar moved: its edit follows, and the edit's change does the rest.
-        if (const Row* row = RowOfBar(GetDlgCtrlID(reinterpret_cast<HWND>(lParam)))) {
+        if (const Row* row = FindRow(&Row::bar, GetDlgCtrlID(reinterpret_cast<HWND>(lParam)))) {
             const int position = static_cast<int>(SendDlgItemMessageA(window(), row->bar, TBM_GETPOS, 0, 0));
             SetDlgItemInt(window(), row->edit, position, TRUE);
         }
@@ -139,7 +132,7 @@ AnalogSettings AnalogPage::Edits() const
 
 void AnalogPage::EditChanged(int edit)
 {
-    const Row* row = RowOfEdit(edit);
+    const Row* row = FindRow(&Row::edit, edit);
     if (!ready_ || !row)
         return;
     // As typed: the trackbar and the up-down hold the range, the device its own limits.

@@ -40,8 +40,7 @@ TEST_F(SdkTest, RecordedRateIsTheFramesOverTheTimeFromTheFirstFrame)
     ASSERT_EQ(Velmor_SetColorMode(camera, 8), 1);
     char path[] = "rate.avi";
     ASSERT_EQ(Velmor_Record(camera, path, kDurationMs, 0), 1);
-    for (DWORD start = GetTickCount(); !FileReleased(path) && GetTickCount() - start < 4 * kDurationMs;)
-        Sleep(20);
+    EXPECT_TRUE(WaitReleased(path, 4 * kDurationMs));
     ASSERT_EQ(Velmor_StopPreview(camera), 1);
     const AviFile file = AviFile::Read(path);
     ASSERT_TRUE(file.Finished());

@@ -133,4 +133,13 @@ inline bool FileReleased(const std::string& path)
     return true;
 }
 
+// Waits until the recording has released its file; false when it did not within `ms`.
+inline bool WaitReleased(const std::string& path, DWORD ms)
+{
+    for (DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(20))
+        if (FileReleased(path))
+            return true;
+    return false;
+}
+
 }  // namespace sdktest

@@ -48,15 +48,6 @@ protected:
         return Velmor_Record(handle, copy.data(), ms, 0);
     }
 
-    // Waits until the camera has released the file of a recording.
-    bool WaitReleased(const std::string& path, DWORD ms = kRecordWaitMs)
-    {
-        for (DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(20))
-            if (FileReleased(path))
-                return true;
-        return false;
-    }
-
     // Records `ms` of preview at width × height in `bits` while the application takes each frame
     // from its buffer; the last frames whose copy was whole, by frame number.
     std::map<uint32_t, std::vector<BYTE>> RecordWatched(const std::string& path, int width, int height, int bits,
@@ -247,7 +238,7 @@ TEST_F(RecordTest, FullFrameRecordingEndsByItselfBelowTwoGiB)
     ASSERT_EQ(Velmor_SetColorMode(camera, 24), 1);
     const std::string path = OutputPath("long.avi");
     ASSERT_EQ(Record(camera, path, int(kLongRecordMs)), 1);
-    ASSERT_TRUE(WaitReleased(path, 600000));
+    ASSERT_TRUE(WaitReleased(path, 10 * kRecordWaitMs));
     // The most frames whose file, with its index, stays under 2 GiB.
     constexpr uint64_t kFrameBytes = 2048ull * 1536 * 3, kLimit = 1ull << 31;
     constexpr uint64_t kChunk = 8 + kFrameBytes, kIndexEntry = 16;

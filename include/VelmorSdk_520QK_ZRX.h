@@ -273,7 +273,15 @@ VELMOR_API int VELMOR_CALL Velmor_WriteSromID(int handle, int address, int value
 VELMOR_API int VELMOR_CALL Velmor_SetIOPort(int handle, int value);
 VELMOR_API int VELMOR_CALL Velmor_GetIOPort(int handle, BYTE *value, int unused1, int unused2);
 
-/* Dialogs */
+/* Dialogs: modal on the calling thread, in Japanese when the system's default language is
+ * Japanese and in English otherwise. Each returns 1 once the dialog has closed, whatever closed
+ * it, and 0 with VELMOR_ERROR_STATE without a device object.
+ * Velmor_SetAnalogDlg: gains, exposure, mirrors and the automatic exposure mode, sent to the
+ * camera as they change while the picture runs; Cancel restores the values of the opening.
+ * Velmor_SetCameraDlg: output format, capture-window preset ("Custom" adds one), sub-sampling,
+ * clock and wait time, stored in the registry at OK and Apply. A running preview or capture is
+ * stopped while it is open (trigger mode is held) and started again when it closes, with the
+ * stored settings after OK and with those of the opening after Cancel. */
 VELMOR_API int VELMOR_CALL Velmor_SetAnalogDlg(int handle, HWND parent);
 VELMOR_API int VELMOR_CALL Velmor_SetCameraDlg(int handle, HWND parent);
 VELMOR_API int VELMOR_CALL Velmor_SetImageDlg(int handle, HWND parent);

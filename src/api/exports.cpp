@@ -143,6 +143,11 @@ int VELMOR_CALL Velmor_SetAnalogDlg(int handle, HWND parent)
     return Forward(handle, kFailure, [&](CVelmor& c) { return c.ShowAnalogDialog(parent); });
 }
 
+int VELMOR_CALL Velmor_SetCameraDlg(int handle, HWND parent)
+{
+    return Forward(handle, kFailure, [&](CVelmor& c) { return c.ShowCameraDialog(parent); });
+}
+
 int VELMOR_CALL Velmor_Record(int handle, char* path, int durationMs, int showWindow)
 {
     return Forward(handle, kFailure, [&](CVelmor& c) { return c.Record(path, durationMs, showWindow); });

@@ -91,6 +91,8 @@ public:
 
     // Settings dialogs (velmor_dialogs.cpp): modal on the calling thread, 1 whatever closed them.
     int ShowAnalogDialog(HWND parent);
+    // Stops (or holds, in trigger mode) the acquisition while it is open, and restarts it after.
+    int ShowCameraDialog(HWND parent);
 
     // Properties that need no device object
     int SetColorMode(int bits);
@@ -236,6 +238,7 @@ public:
     int32_t acqState = kAcqIdle;    // AcquisitionState; acquisitionLock and deviceLock
     StreamSettings stream;          // outputFormat, subSample, waitTime, clock: plain stores, read at starts and per frame
     int32_t hasImage = 0;           // frameLock
+    uint32_t frameTakenMs = 0;      // frameLock: timeGetTime when the output frame was taken from the camera
     int32_t fpsTenths = 0;          // fpsTenths, frameCount, fpsWindowStart: the acquisition thread only
     int32_t frameCount = 0;
     uint32_t fpsWindowStart = 0;
@@ -287,9 +290,9 @@ private:
     static void RestrideRaw(FrameSurface& raw);
     // The fetched frame through the pipeline to the window and the application buffer; deviceLock
     // and frameLock held. False when the frame is not to be announced (the copy failed).
-    bool DeliverFrame(FrameSurface& raw, int32_t rate);
+    bool DeliverFrame(FrameSurface& raw, int32_t rate, uint32_t takenMs);
     void PostFrame(HWND target);
-    void MeasureFrameRate();
+    void MeasureFrameRate(uint32_t now);
     // Copies the surface into the buffer, rows top-down or bottom-up; frameLock held.
     int CopyToUser(const FrameSurface& source, BYTE* buffer, int size, int topDown);
     // The still-image writer on a copy of the output surface, taken under frameLock.

@@ -443,8 +443,9 @@ void CVelmor::PreviewTurn()
             Raise(kErrorTransfer);
             return;
         }
-        MeasureFrameRate();
-        if (!DeliverFrame(*raw, fpsTenths))
+        const uint32_t taken = timeGetTime();
+        MeasureFrameRate(taken);
+        if (!DeliverFrame(*raw, fpsTenths, taken))
             return;
         target = callbackWindow;
     }
@@ -494,7 +495,8 @@ void CVelmor::TriggerTurn()
         if (read == kStatusOk) {
             Guard frame(frameLock);
             FrameSurface* raw = RawSurface();
-            if (!RawFits(*raw) || device->GetSnapFrame(raw->pixels) != kStatusOk || !DeliverFrame(*raw, 0))
+            if (!RawFits(*raw) || device->GetSnapFrame(raw->pixels) != kStatusOk ||
+                !DeliverFrame(*raw, 0, timeGetTime()))
                 return;
             target = callbackWindow;
         }
@@ -505,9 +507,10 @@ void CVelmor::TriggerTurn()
         Pause(kHoldPauseMs);  // a camera that is gone fails at once: do not spin
 }
 
-bool CVelmor::DeliverFrame(FrameSurface& raw, int32_t rate)
+bool CVelmor::DeliverFrame(FrameSurface& raw, int32_t rate, uint32_t takenMs)
 {
     RestrideRaw(raw);
+    frameTakenMs = takenMs;
     frameInfo.size = sizeof(frameInfo);
     frameInfo.width = raw.width;
     frameInfo.height = raw.height;
@@ -528,10 +531,9 @@ void CVelmor::PostFrame(HWND target)
         PostMessageA(target, kMessageFrame, reinterpret_cast<WPARAM>(&frameInfo), 0);
 }
 
-void CVelmor::MeasureFrameRate()
+void CVelmor::MeasureFrameRate(uint32_t now)
 {
     ++frameCount;
-    const uint32_t now = timeGetTime();
     const uint32_t elapsed = now - fpsWindowStart;
     if (elapsed > kRateWindowMs) {
         fpsTenths = static_cast<int32_t>(frameCount * kTenthsPerMs / elapsed);

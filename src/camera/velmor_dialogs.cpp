@@ -3,6 +3,8 @@
 #include "camera/velmor.h"
 
 #include "settings/analog_dialog.h"
+#include "settings/camera_dialog.h"
+#include "settings/registry_settings.h"
 
 #include <algorithm>
 
@@ -126,5 +128,40 @@ int CVelmor::ShowAnalogDialog(HWND parent)
     }
     analogDialog = nullptr;
     analogDialogHook = nullptr;
+    return 1;
+}
+
+int CVelmor::ShowCameraDialog(HWND parent)
+{
+    if (!HasDevice())
+        return 0;
+    // The stream settings take effect at a start: what runs stops, or holds in trigger mode.
+    int32_t former = kAcqIdle;
+    int camera = 0;
+    {
+        Guard acquisition(acquisitionLock);
+        {
+            Guard guard(deviceLock);
+            former = acqState;
+            camera = deviceNumber;
+        }
+        if (former == kAcqPreview || former == kAcqCapture)
+            StopAcquisition();
+        else if (former == kAcqTrigger && running == kRunGo)
+            running = kRunHold;
+    }
+    CameraDialog dialog(camera);
+    if (dialog.Run(parent) == IDOK) {
+        Guard guard(deviceLock);
+        settings::LoadWindowPreset(camera, region);
+        settings::LoadStreamSettings(camera, stream);
+    }
+    // Restarted with the settings of now: Cancel leaves those of the opening.
+    if (former == kAcqPreview)
+        StartPreview();
+    else if (former == kAcqCapture)
+        Capture();
+    else if (former == kAcqTrigger && running == kRunHold)
+        running = kRunGo;
     return 1;
 }

@@ -110,15 +110,19 @@ void CVelmor::RecordLoop()
         Sleep(kRecordPollMs);
         if (!frameForRecorder.exchange(0))
             continue;
-        const uint32_t now = timeGetTime();
-        if (recordStart == 0) {
-            recordStart = now;
-            recordEnd += now;
-        }
+        // The frame's own time, taken when the preview loop fetched it: this thread may see the
+        // frame late (its disk writes, a busy machine), which would stretch or shrink the duration
+        // and skew the measured rate.
+        uint32_t now = 0;
         const FrameSurface* converted = nullptr;
         {
             Guard frame(frameLock);
+            now = frameTakenMs;
             converted = surfaces.Convert(*OutputSurfaceOf(preparedFormat));
+        }
+        if (recordStart == 0) {
+            recordStart = now;
+            recordEnd += now;
         }
         if (!converted || !aviWriter.WriteFrame(converted->pixels)) {
             recording = 0;

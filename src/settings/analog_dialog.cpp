@@ -192,8 +192,6 @@ void AnalogPage::PostAutoValue(int control, int value) const
 
 // --- Frame ---
 
-AnalogDialog::~AnalogDialog() { DeleteObject(buttonFace_); }
-
 INT_PTR AnalogDialog::Run(HWND owner)
 {
     return RunModal(JapaneseDialogs() ? IDD_ANALOG_FRAME_JA : IDD_ANALOG_FRAME_EN, owner);
@@ -218,11 +216,7 @@ INT_PTR AnalogDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return TRUE;
     }
     case WM_DRAWITEM:
-        if (wParam == IDC_FRAME_TAB) {
-            DrawTabItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam), buttonFace_);
-            return TRUE;
-        }
-        return FALSE;
+        return tab_.Draw(wParam, lParam);
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDOK:

@@ -56,7 +56,6 @@ private:
 class AnalogDialog : public DialogBase {
 public:
     explicit AnalogDialog(AnalogControls& controls) : controls_(controls), page_(controls) {}
-    ~AnalogDialog() override;
     // The modal loop; 1 for OK, anything else for Cancel, the close command or a failure.
     INT_PTR Run(HWND owner);
     AnalogPage& page() { return page_; }
@@ -71,5 +70,5 @@ private:
 
     AnalogControls& controls_;
     AnalogPage page_;
-    HBRUSH buttonFace_ = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
+    FrameTab tab_;
 };

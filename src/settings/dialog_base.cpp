@@ -1,11 +1,13 @@
 #include "settings/dialog_base.h"
 
+#include "settings/dialog_ids.h"
+
 #include <commctrl.h>
 
 namespace {
 constexpr char kModuleName[] = "VelmorSdk_520QK_ZRX.dll";
 constexpr LANGID kJapanese = 1041;
-constexpr int kTabTextBytes = 64;
+constexpr int kTabTextChars = 64;
 }  // namespace
 
 INT_PTR DialogBase::RunModal(int templateId, HWND owner)
@@ -43,20 +45,25 @@ HINSTANCE DialogModule() { return GetModuleHandleA(kModuleName); }
 
 bool JapaneseDialogs() { return GetSystemDefaultLangID() == kJapanese; }
 
-void DrawTabItem(const DRAWITEMSTRUCT& item, HBRUSH buttonFace)
+INT_PTR FrameTab::Draw(WPARAM control, LPARAM lParam) const
 {
-    char text[kTabTextBytes] = {};
-    TCITEMA tab = {};
+    if (control != IDC_FRAME_TAB)
+        return FALSE;
+    const DRAWITEMSTRUCT& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+    // Wide: the Japanese tab texts are drawn whatever the thread's code page.
+    wchar_t text[kTabTextChars] = {};
+    TCITEMW tab = {};
     tab.mask = TCIF_TEXT;
     tab.pszText = text;
-    tab.cchTextMax = sizeof text;
-    SendMessageA(item.hwndItem, TCM_GETITEMA, item.itemID, reinterpret_cast<LPARAM>(&tab));
-    FillRect(item.hDC, &item.rcItem, buttonFace);
+    tab.cchTextMax = kTabTextChars;
+    SendMessageW(item.hwndItem, TCM_GETITEMW, item.itemID, reinterpret_cast<LPARAM>(&tab));
+    FillRect(item.hDC, &item.rcItem, buttonFace_);
     SetBkColor(item.hDC, GetSysColor(COLOR_BTNFACE));
-    const int length = lstrlenA(text);
+    const int length = lstrlenW(text);
     SIZE size = {};
-    GetTextExtentPoint32A(item.hDC, text, length, &size);
+    GetTextExtentPoint32W(item.hDC, text, length, &size);
     const RECT& r = item.rcItem;
-    TextOutA(item.hDC, r.left + (r.right - r.left - size.cx) / 2, r.top + (r.bottom - r.top - size.cy) / 2, text,
+    TextOutW(item.hDC, r.left + (r.right - r.left - size.cx) / 2, r.top + (r.bottom - r.top - size.cy) / 2, text,
              length);
+    return TRUE;
 }

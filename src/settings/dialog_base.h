@@ -30,5 +30,17 @@ private:
 HINSTANCE DialogModule();
 // Whether the Japanese templates are used: the system's default language is Japanese.
 bool JapaneseDialogs();
-// The tab item drawn on the button face, its text centred.
-void DrawTabItem(const DRAWITEMSTRUCT& item, HBRUSH buttonFace);
+// The owner-drawn tab of the dialog frames: each item on the button face, its text centred.
+class FrameTab {
+public:
+    FrameTab() = default;
+    ~FrameTab() { DeleteObject(buttonFace_); }
+    FrameTab(const FrameTab&) = delete;
+    FrameTab& operator=(const FrameTab&) = delete;
+
+    // WM_DRAWITEM of a frame: draws the tab's item; FALSE when the message is for another control.
+    INT_PTR Draw(WPARAM control, LPARAM item) const;
+
+private:
+    HBRUSH buttonFace_ = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
+};

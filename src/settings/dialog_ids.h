@@ -9,9 +9,14 @@
 #define IDD_ANALOG_FRAME_EN 111
 #define IDD_ANALOG_PAGE_EN 110
 
+/* Camera settings dialog: one template per language. */
+#define IDD_CAMERA_JA 101
+#define IDD_CAMERA_EN 106
+
 /* Controls shared by the dialog frames. */
 #define IDC_FRAME_TAB 1001
 #define IDC_DEFAULT 3
+#define IDC_APPLY 1002
 
 /* Analog page: trackbar, edit and up-down of each setting. */
 #define IDC_GLOBAL_GAIN_BAR 1013
@@ -37,5 +42,18 @@
 #define IDC_AUTO_IRIS_GAIN 1036
 #define IDC_AUTO_IRIS_EXPOSURE 1037
 #define IDC_EXPOSURE_TIME 1049
+
+/* Camera dialog: the stream lists, the preset's six values and the wait time. */
+#define IDC_CAMERA_FORMAT 1009
+#define IDC_CAMERA_PRESET 1010
+#define IDC_CAMERA_SUBSAMPLE 1012
+#define IDC_CAMERA_CLOCK 1014
+#define IDC_CAMERA_TOTAL_H 1039
+#define IDC_CAMERA_TOTAL_V 1040
+#define IDC_CAMERA_WIDTH 1041
+#define IDC_CAMERA_HEIGHT 1042
+#define IDC_CAMERA_LEFT 1043
+#define IDC_CAMERA_TOP 1044
+#define IDC_CAMERA_WAIT 1045
 
 #endif

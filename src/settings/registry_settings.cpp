@@ -182,20 +182,7 @@ int SaveGroup(int camera, const char* group, const Values& values, const Record&
 
 void WriteFirstRunDefaults(int camera)
 {
-    RegKey root, cameraKey, preset;
-    if (!CreateForWriting(camera, nullptr, root, cameraKey, preset))
-        return;
-    char name[32];
-    std::snprintf(name, sizeof(name), kPresetKeyFormat, 0);
-    if (preset.Create(cameraKey.get(), name)) {
-        CaptureRegion region;
-        SetDefaults(kPresetValues, region);
-        WriteValues(preset, kPresetValues, region);
-    }
-    cameraKey.Write("Size", 0);
-    StreamSettings stream;
-    SetDefaults(kStreamValues, stream);
-    WriteValues(cameraKey, kStreamValues, stream);
+    SaveCameraDialogSettings(camera, {CaptureRegion{}}, 0, FirstRunStreamSettings());
 }
 
 }  // namespace
@@ -279,6 +266,41 @@ int LoadGraySettings(int camera, FilterParams& filter)
 int SaveGraySettings(int camera, const FilterParams& filter)
 {
     return SaveGroup(camera, kGrayKey, kGrayGroupValues, filter);
+}
+
+StreamSettings FirstRunStreamSettings()
+{
+    StreamSettings stream;
+    SetDefaults(kStreamValues, stream);
+    return stream;
+}
+
+void ReadCameraDialogSettings(int camera, std::vector<CaptureRegion>& presets, int32_t& size, StreamSettings& stream)
+{
+    RegKey root, cameraKey, unused;
+    if (!OpenForReading(camera, nullptr, root, cameraKey, unused))
+        return;
+    ReadWindowPresets(camera, presets);
+    cameraKey.Read("Size", size);
+    ReadValues(cameraKey, kStreamValues, stream);
+}
+
+void SaveCameraDialogSettings(int camera, const std::vector<CaptureRegion>& presets, int32_t size,
+                              const StreamSettings& stream)
+{
+    RegKey root, cameraKey, unused;
+    if (!CreateForWriting(camera, nullptr, root, cameraKey, unused))
+        return;
+    for (size_t i = 0; i < presets.size(); ++i) {
+        char name[32];
+        std::snprintf(name, sizeof(name), kPresetKeyFormat, static_cast<int>(i));
+        RegKey preset;
+        if (!preset.Create(cameraKey.get(), name))
+            break;
+        WriteValues(preset, kPresetValues, presets[i]);
+    }
+    cameraKey.Write("Size", size);
+    WriteValues(cameraKey, kStreamValues, stream);
 }
 
 bool ReadWindowPresets(int camera, std::vector<CaptureRegion>& presets)

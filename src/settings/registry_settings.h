@@ -25,6 +25,17 @@ int SaveFilterSettings(int camera, const FilterParams& filter);
 int LoadGraySettings(int camera, FilterParams& filter);
 int SaveGraySettings(int camera, const FilterParams& filter);
 
+// The first-run stream values ("Color", "SubSample", "WaitTime", "Clock").
+StreamSettings FirstRunStreamSettings();
+
+// The camera dialog's values: every stored preset, the selected one ("Size") and the stream
+// values. A missing root or camera key leaves the arguments as they are.
+void ReadCameraDialogSettings(int camera, std::vector<CaptureRegion>& presets, int32_t& size, StreamSettings& stream);
+// Writes presets Size_00 .. up to the first key that cannot be made, then "Size" and the stream
+// values; nothing when the camera key cannot be opened for writing.
+void SaveCameraDialogSettings(int camera, const std::vector<CaptureRegion>& presets, int32_t size,
+                              const StreamSettings& stream);
+
 // Presets Size_00, Size_01, ... up to the first missing number, at most kMaxPresets.
 // False when the root or camera key cannot be opened.
 bool ReadWindowPresets(int camera, std::vector<CaptureRegion>& presets);

@@ -78,7 +78,9 @@ TEST(DialogTemplates, BothLanguagesDefineTheSameControls)
     ASSERT_NE(GetModuleHandleA("VelmorSdk_520QK_ZRX.dll"), nullptr);
     const struct {
         WORD japanese, english;
-    } pairs[] = {{IDD_ANALOG_FRAME_JA, IDD_ANALOG_FRAME_EN}, {IDD_ANALOG_PAGE_JA, IDD_ANALOG_PAGE_EN}};
+    } pairs[] = {{IDD_ANALOG_FRAME_JA, IDD_ANALOG_FRAME_EN},
+                   {IDD_ANALOG_PAGE_JA, IDD_ANALOG_PAGE_EN},
+                   {IDD_CAMERA_JA, IDD_CAMERA_EN}};
     for (const auto& pair : pairs) {
         SCOPED_TRACE(pair.english);
         const std::vector<Control> japanese = Controls(pair.japanese, kJapanese);

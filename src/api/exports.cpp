@@ -148,6 +148,11 @@ int VELMOR_CALL Velmor_SetCameraDlg(int handle, HWND parent)
     return Forward(handle, kFailure, [&](CVelmor& c) { return c.ShowCameraDialog(parent); });
 }
 
+int VELMOR_CALL Velmor_SetImageDlg(int handle, HWND parent)
+{
+    return Forward(handle, kFailure, [&](CVelmor& c) { return c.ShowImageDialog(parent); });
+}
+
 int VELMOR_CALL Velmor_Record(int handle, char* path, int durationMs, int showWindow)
 {
     return Forward(handle, kFailure, [&](CVelmor& c) { return c.Record(path, durationMs, showWindow); });

@@ -93,6 +93,8 @@ public:
     int ShowAnalogDialog(HWND parent);
     // Stops (or holds, in trigger mode) the acquisition while it is open, and restarts it after.
     int ShowCameraDialog(HWND parent);
+    // The filter record edited in place while frames keep coming; Cancel restores the opening's.
+    int ShowImageDialog(HWND parent);
 
     // Properties that need no device object
     int SetColorMode(int bits);
@@ -141,6 +143,10 @@ public:
     // dialog, never send, since the dialog's thread may be waiting for deviceLock.
     using AnalogDialogHook = void (*)(void* dialog, int control, int value);
     AnalogDialogHook analogDialogHook = nullptr;
+    // Asks the open image dialog to show the filter record again after an automatic balance
+    // changed it; runs on the acquisition thread with frameLock held, so it only posts.
+    using ImageDialogHook = void (*)(void* dialog);
+    ImageDialogHook imageDialogHook = nullptr;  // imageDialog, imageDialogHook: frameLock
 
     // Functions this camera does not have: the error is posted only, or raised.
     int NotAvailablePostOnly();

@@ -4,6 +4,7 @@
 
 #include "settings/analog_dialog.h"
 #include "settings/camera_dialog.h"
+#include "settings/image_dialog.h"
 #include "settings/registry_settings.h"
 
 #include <algorithm>
@@ -80,6 +81,27 @@ public:
     {
         Guard guard(camera_.deviceLock);
         return static_cast<double>(lines) * camera_.lineClocks * camera_.clockPeriod;
+    }
+
+private:
+    CVelmor& camera_;
+};
+
+// The camera's filter record as the image dialog changes it, under frameLock: the pipeline
+// reads the record once per frame under the same lock.
+class CameraFilterControls : public FilterControls {
+public:
+    explicit CameraFilterControls(CVelmor& camera) : camera_(camera) {}
+
+    FilterParams Current() override
+    {
+        Guard frame(camera_.frameLock);
+        return camera_.filter;
+    }
+    void Change(const std::function<void(FilterParams&)>& change) override
+    {
+        Guard frame(camera_.frameLock);
+        change(camera_.filter);
     }
 
 private:
@@ -163,5 +185,27 @@ int CVelmor::ShowCameraDialog(HWND parent)
         Capture();
     else if (former == kAcqTrigger && running == kRunHold)
         running = kRunGo;
+    return 1;
+}
+
+int CVelmor::ShowImageDialog(HWND parent)
+{
+    if (!HasDevice())
+        return 0;
+    CameraFilterControls controls(*this);
+    ImageDialog dialog(controls, stream.outputFormat);
+    FilterParams opening;
+    {
+        Guard frame(frameLock);
+        opening = filter;
+        imageDialog = &dialog;
+        imageDialogHook = ImageDialog::RequestRefresh;
+    }
+    const INT_PTR result = dialog.Run(parent);
+    Guard frame(frameLock);
+    if (result != IDOK)
+        filter = opening;
+    imageDialog = nullptr;
+    imageDialogHook = nullptr;
     return 1;
 }

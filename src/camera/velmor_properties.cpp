@@ -315,12 +315,15 @@ void CVelmor::ProcessFrame()
                                     workSurface->view()};
     const PipelineSettings settings{preparedFormat, preparedSubSample, analog.mirrorH, analog.mirrorV,
                                     analog.autoIris};
-    ::ProcessFrame(
+    const bool balanced = ::ProcessFrame(
         pipelineState, surfaces, settings, filter,
         [](void* context, const int32_t means[kAutoIrisWindows]) {
             static_cast<CVelmor*>(context)->ApplyAutoExposure(means);
         },
         this);
+    // Gains that an automatic balance rewrote show in the open image dialog.
+    if (balanced && imageDialogHook)
+        imageDialogHook(imageDialog);
 }
 
 void CVelmor::ApplyAutoExposure(const int32_t means[kAutoIrisWindows])

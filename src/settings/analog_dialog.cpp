@@ -2,6 +2,7 @@
 
 #include "device/device_protocol.h"
 #include "settings/dialog_ids.h"
+#include "settings/slider.h"
 
 #include <commctrl.h>
 
@@ -17,28 +18,26 @@ constexpr char kTabText[] = "Analog Gain";
 
 // One numeric setting of the page; the colour gains name their sensor register.
 struct Row {
-    int bar;
-    int edit;
-    int spin;
+    SliderIds ids;
     int sensorRegister;  // 0 for the global gain and the exposure
     int32_t AnalogSettings::* value;
 };
 constexpr Row kRows[] = {
-    {IDC_GLOBAL_GAIN_BAR, IDC_GLOBAL_GAIN_EDIT, IDC_GLOBAL_GAIN_SPIN, 0, &AnalogSettings::globalGain},
-    {IDC_GAIN_G1_BAR, IDC_GAIN_G1_EDIT, IDC_GAIN_G1_SPIN, sensor::kGainGreen1, &AnalogSettings::gainG1},
-    {IDC_GAIN_R_BAR, IDC_GAIN_R_EDIT, IDC_GAIN_R_SPIN, sensor::kGainRed, &AnalogSettings::gainR},
-    {IDC_GAIN_B_BAR, IDC_GAIN_B_EDIT, IDC_GAIN_B_SPIN, sensor::kGainBlue, &AnalogSettings::gainB},
-    {IDC_GAIN_G2_BAR, IDC_GAIN_G2_EDIT, IDC_GAIN_G2_SPIN, sensor::kGainGreen2, &AnalogSettings::gainG2},
-    {IDC_EXPOSURE_BAR, IDC_EXPOSURE_EDIT, IDC_EXPOSURE_SPIN, 0, &AnalogSettings::exposureLines},
+    {{IDC_GLOBAL_GAIN_BAR, IDC_GLOBAL_GAIN_EDIT, IDC_GLOBAL_GAIN_SPIN}, 0, &AnalogSettings::globalGain},
+    {{IDC_GAIN_G1_BAR, IDC_GAIN_G1_EDIT, IDC_GAIN_G1_SPIN}, sensor::kGainGreen1, &AnalogSettings::gainG1},
+    {{IDC_GAIN_R_BAR, IDC_GAIN_R_EDIT, IDC_GAIN_R_SPIN}, sensor::kGainRed, &AnalogSettings::gainR},
+    {{IDC_GAIN_B_BAR, IDC_GAIN_B_EDIT, IDC_GAIN_B_SPIN}, sensor::kGainBlue, &AnalogSettings::gainB},
+    {{IDC_GAIN_G2_BAR, IDC_GAIN_G2_EDIT, IDC_GAIN_G2_SPIN}, sensor::kGainGreen2, &AnalogSettings::gainG2},
+    {{IDC_EXPOSURE_BAR, IDC_EXPOSURE_EDIT, IDC_EXPOSURE_SPIN}, 0, &AnalogSettings::exposureLines},
 };
 constexpr const Row& kGlobalGain = kRows[0];
 constexpr const Row& kExposure = kRows[5];
 
 // The row whose control `member` has the id `id`, or null.
-const Row* FindRow(int Row::* member, int id)
+const Row* FindRow(int SliderIds::* member, int id)
 {
     for (const Row& row : kRows)
-        if (row.*member == id)
+        if (row.ids.*member == id)
             return &row;
     return nullptr;
 }
@@ -60,10 +59,8 @@ INT_PTR AnalogPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return TRUE;
     case WM_HSCROLL:
         // The trackbar moved: its edit follows, and the edit's change does the rest.
-        if (const Row* row = FindRow(&Row::bar, GetDlgCtrlID(reinterpret_cast<HWND>(lParam)))) {
-            const int position = static_cast<int>(SendDlgItemMessageA(window(), row->bar, TBM_GETPOS, 0, 0));
-            SetDlgItemInt(window(), row->edit, position, TRUE);
-        }
+        if (const Row* row = FindRow(&SliderIds::bar, GetDlgCtrlID(reinterpret_cast<HWND>(lParam))))
+            SetDlgItemInt(window(), row->ids.edit, SliderPosition(window(), row->ids), TRUE);
         return TRUE;
     case WM_COMMAND:
         if (HIWORD(wParam) == EN_CHANGE)
@@ -86,12 +83,7 @@ void AnalogPage::Initialize()
         const bool exposure = &row == &kExposure;
         const int low = exposure ? 1 : limits.gainMin;
         const int high = exposure ? limits.exposureMax : kGainMax;
-        HWND page = window();
-        SendDlgItemMessageA(page, row.bar, TBM_SETRANGEMIN, FALSE, low);
-        SendDlgItemMessageA(page, row.bar, TBM_SETRANGEMAX, FALSE, high);
-        SendDlgItemMessageA(page, row.bar, TBM_SETTICFREQ, (high - low) / kTickDivisions, 0);
-        SendDlgItemMessageA(page, row.spin, UDM_SETRANGE32, low, high);
-        SendDlgItemMessageA(page, row.spin, UDM_SETBUDDY, reinterpret_cast<WPARAM>(GetDlgItem(page, row.edit)), 0);
+        SetUpSlider(window(), row.ids, low, high, (high - low) / kTickDivisions);
     }
     Refresh();
     const AnalogSettings values = controls_.Current();
@@ -107,43 +99,34 @@ void AnalogPage::Refresh()
     const bool wasReady = ready_;
     ready_ = false;  // the edits are set from the camera: nothing to send back
     const AnalogSettings values = controls_.Current();
-    for (const Row& row : kRows) {
-        const int value = values.*row.value;
-        SendDlgItemMessageA(window(), row.bar, TBM_SETPOS, TRUE, value);
-        SendDlgItemMessageA(window(), row.spin, UDM_SETPOS32, 0, value);
-        SetDlgItemInt(window(), row.edit, value, TRUE);
-    }
+    for (const Row& row : kRows)
+        ShowSliderValue(window(), row.ids, values.*row.value);
     ShowExposureTime(values.exposureLines);
     ready_ = wasReady;
-}
-
-int AnalogPage::EditValue(int edit) const
-{
-    return static_cast<int>(GetDlgItemInt(window(), edit, nullptr, TRUE));
 }
 
 AnalogSettings AnalogPage::Edits() const
 {
     AnalogSettings edits = {};
     for (const Row& row : kRows)
-        edits.*row.value = EditValue(row.edit);
+        edits.*row.value = SliderEditValue(window(), row.ids);
     return edits;
 }
 
 void AnalogPage::EditChanged(int edit)
 {
-    const Row* row = FindRow(&Row::edit, edit);
+    const Row* row = FindRow(&SliderIds::edit, edit);
     if (!ready_ || !row)
         return;
     // As typed: the trackbar and the up-down hold the range, the device its own limits.
-    const int value = EditValue(edit);
-    SendDlgItemMessageA(window(), row->bar, TBM_SETPOS, TRUE, value);
+    const int value = SliderEditValue(window(), row->ids);
+    SendDlgItemMessageA(window(), row->ids.bar, TBM_SETPOS, TRUE, value);
     if (row == &kGlobalGain) {
         controls_.SetGlobalGain(value);
         // Each colour gain follows through its own edit.
         for (const Row& colour : kRows)
             if (colour.sensorRegister)
-                SetDlgItemInt(window(), colour.edit, value, TRUE);
+                SetDlgItemInt(window(), colour.ids.edit, value, TRUE);
     } else if (row == &kExposure) {
         controls_.SetExposure(value);
         ShowExposureTime(value);

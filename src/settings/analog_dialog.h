@@ -47,7 +47,6 @@ private:
     void EditChanged(int edit);
     void CheckChanged(int box);
     void ShowExposureTime(int lines);
-    int EditValue(int edit) const;
 
     AnalogControls& controls_;
     bool ready_ = false;  // edit changes act only after the page is filled

@@ -80,7 +80,10 @@ TEST(DialogTemplates, BothLanguagesDefineTheSameControls)
         WORD japanese, english;
     } pairs[] = {{IDD_ANALOG_FRAME_JA, IDD_ANALOG_FRAME_EN},
                    {IDD_ANALOG_PAGE_JA, IDD_ANALOG_PAGE_EN},
-                   {IDD_CAMERA_JA, IDD_CAMERA_EN}};
+                   {IDD_CAMERA_JA, IDD_CAMERA_EN},
+                   {IDD_IMAGE_FRAME_JA, IDD_IMAGE_FRAME_EN},
+                   {IDD_FILTER_PAGE_JA, IDD_FILTER_PAGE_EN},
+                   {IDD_GRAY_PAGE_JA, IDD_GRAY_PAGE_EN}};
     for (const auto& pair : pairs) {
         SCOPED_TRACE(pair.english);
         const std::vector<Control> japanese = Controls(pair.japanese, kJapanese);

@@ -1,0 +1,16 @@
+#pragma once
+// The image dialog's first page: brightness, contrast, hue, saturation, sharpness, the white
+// balance gains and gamma, the automatic white balance and the Bayer mode.
+#include "settings/slider_page.h"
+
+class FilterPage : public SliderPage {
+public:
+    FilterPage(FilterControls& controls, const EnableFlags& flags);
+    void Refresh() override;
+    void ReadBack() override;
+
+private:
+    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void Initialize();
+    void Command(int control);
+};

@@ -1,6 +1,6 @@
 #!/bin/sh
 # Puts in place everything the builds need; cheap when nothing is missing, so every build runs it.
-#  1. Debian packages (installed only when one is missing).
+#  1. Debian packages (installed only when one is missing), and the Japanese locale.
 #  2. Debian source packages of the third-party libraries, fetched with a private apt
 #     configuration that leaves the machine's own untouched.
 #  3. Those libraries cross-built as static archives for the Windows build, in
@@ -19,7 +19,8 @@ esac
 packages="g++ make cmake ninja-build dpkg-dev
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
   wine wine64 xvfb xauth x11-apps nasm imagemagick libtiff-tools ffmpeg python3-pil
-  googletest libgtest-dev libgmock-dev libbenchmark-dev libopencv-dev"
+  googletest libgtest-dev libgmock-dev libbenchmark-dev libopencv-dev
+  locales fonts-ipafont-gothic"
 sources="zlib libpng1.6 libjpeg-turbo tiff benchmark"
 toolchain=$root/cmake/toolchain-mingw64.cmake
 recipe=$root/scripts/setup/build-deps.sh
@@ -166,7 +167,17 @@ build() {
   rm -rf "$work"
 }
 
+# The Japanese system locale that the dialog tests run Wine under.
+japanese_locale() {
+  locale -a 2>/dev/null | grep -qix 'ja_JP.utf8' && return 0
+  take_lock
+  locale -a 2>/dev/null | grep -qix 'ja_JP.utf8' && return 0
+  echo "setup: generating the ja_JP.UTF-8 locale"
+  localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
+}
+
 install_packages
+japanese_locale
 if [ "${VELMOR_SETUP_REFRESH:-0}" = 1 ]; then
   refresh_sources
 elif [ ! -f "$versions" ]; then

@@ -130,10 +130,13 @@ int CVelmor::ShowAnalogDialog(HWND parent)
     if (!HasDevice())
         return 0;
     AnalogSettings opening;
+    int32_t openingBayerMode = 0;  // kept and restored with the analog values
     {
         Guard guard(deviceLock);
         ReadAnalogBack();
         opening = analog;
+        Guard frame(frameLock);
+        openingBayerMode = filter.bayerMode;
     }
     CameraAnalogControls controls(*this);
     AnalogDialog dialog(controls);
@@ -147,6 +150,8 @@ int CVelmor::ShowAnalogDialog(HWND parent)
     if (result != IDOK) {
         analog = opening;
         ApplyAnalogSettings();
+        Guard frame(frameLock);
+        filter.bayerMode = openingBayerMode;
     }
     analogDialog = nullptr;
     analogDialogHook = nullptr;

@@ -80,3 +80,18 @@ TEST(OutOfMemory, JpegWithoutItsRowBufferOpensNoFile)
     EXPECT_NE(GetFileAttributesA(path), INVALID_FILE_ATTRIBUTES);
     DeleteFileA(path);
 }
+
+TEST(OutOfMemory, WithoutADeviceObjectTheDialogsRefuseWithTheStateError)
+{
+    CVelmor camera;
+    failSize = sizeof(CVelmor520QKZRXSdk);
+    EXPECT_EQ(camera.Initialize(nullptr), 0);
+    EXPECT_EQ(failSize.load(), 0u);
+    ASSERT_EQ(camera.device, nullptr);
+    EXPECT_EQ(camera.GetLastError(), VELMOR_ERROR_MEMORY);
+    for (auto show : {&CVelmor::ShowAnalogDialog, &CVelmor::ShowCameraDialog, &CVelmor::ShowImageDialog}) {
+        EXPECT_EQ((camera.*show)(nullptr), 0);
+        EXPECT_EQ(camera.GetLastError(), VELMOR_ERROR_STATE);
+        EXPECT_EQ(camera.GetLastError(), 0);
+    }
+}

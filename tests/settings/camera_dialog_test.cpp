@@ -2,6 +2,7 @@
 // read from the registry and through the exports.
 #include "dialog_driver.h"
 
+#include "emulator/frame_number.h"
 #include "settings/dialog_ids.h"
 
 using namespace sdktest;
@@ -170,4 +171,34 @@ TEST_F(CameraDialogTest, PreviewStopsWhileOpenAndRestartsWithTheNewSettings)
 TEST_F(CameraDialogTest, FiftyOpeningsLeaveNothingBehind)
 {
     ExpectNoGrowth([&] { Run([](HWND dialog) { Click(dialog, IDCANCEL); }); });
+}
+
+TEST_F(CameraDialogTest, TriggerModeIsHeldWhileOpenAndGoesOnAfter)
+{
+    ASSERT_EQ(Velmor_SetColorMode(camera, 8), 1);
+    ASSERT_EQ(Velmor_SetCaptureWindowEx(camera, 2048, 0, 320, 1536, 0, 240), 1);
+    // The sensor's number of the newest triggered frame, read from the bars' top-left blocks.
+    const auto newest = [&]() -> int64_t {
+        std::vector<BYTE> frame(FrameBytes(320, 240, 8));
+        uint32_t number = 0;
+        if (Velmor_GetImage(camera, frame.data(), int(frame.size()), 1) != 1 ||
+            !emu::DecodeFrameNumber(frame.data(), FrameStride(320, 8), 1, 320, 240, &number))
+            return -1;
+        return number;
+    };
+    ASSERT_EQ(Velmor_Trigger(camera, nullptr, nullptr, 0, 1), 1);
+    ASSERT_TRUE(WaitFor([&] { return newest() >= 0; }));
+    PopAll(camera);  // GetImage before the first frame
+    EXPECT_EQ(Run([&](HWND dialog) {
+                  Sleep(300);  // a trigger already awaited when the hold began still lands
+                  const int64_t held = newest();
+                  Sleep(700);  // the pulses come every 200 ms
+                  EXPECT_EQ(newest(), held);
+                  Click(dialog, IDCANCEL);
+              }),
+              1);
+    const int64_t after = newest();
+    EXPECT_TRUE(WaitFor([&] { return newest() > after; }));
+    EXPECT_EQ(Velmor_StopPreview(camera), 1);
+    EXPECT_TRUE(PopAll(camera).empty());
 }

@@ -58,6 +58,16 @@ int RunDialog(Open open, Operate operate)
     return result;
 }
 
+// Waits for a condition that a posted message, the pipeline or the camera brings about.
+template <typename Done>
+bool WaitFor(Done done, DWORD ms = 5000)
+{
+    for (DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(10))
+        if (done())
+            return true;
+    return done();
+}
+
 // Opens and closes a dialog `times` times after a few warm-up openings and checks that GDI
 // objects, windows and handles stay flat. Wine's own caches may keep a few objects more once; a
 // leak keeps at least one per opening, so a fifth of the openings is the bound.

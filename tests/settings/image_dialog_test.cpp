@@ -58,15 +58,6 @@ protected:
         NMHDR note = {tab, IDC_FRAME_TAB, UINT(TCN_SELCHANGE)};
         SendMessageA(frame, WM_NOTIFY, IDC_FRAME_TAB, reinterpret_cast<LPARAM>(&note));
     }
-    // Waits for a condition that a posted refresh or the pipeline brings about.
-    template <typename Done>
-    static bool WaitFor(Done done, DWORD ms = 5000)
-    {
-        for (DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(10))
-            if (done())
-                return true;
-        return done();
-    }
     void SmallPreview(int bits)
     {
         ASSERT_EQ(Velmor_SetColorMode(camera, bits), 1);

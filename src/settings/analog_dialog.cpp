@@ -12,7 +12,6 @@ namespace {
 
 constexpr int kGainMax = 63;
 constexpr int kTickDivisions = 8;
-constexpr int kPageX = 30, kPageY = 25;  // the page's place inside the tab
 constexpr UINT kAutoValueMessage = WM_APP + 1;
 constexpr char kTabText[] = "Analog Gain";
 
@@ -185,50 +184,14 @@ void AnalogDialog::ShowAutoValue(void* dialog, int control, int value)
     static_cast<AnalogDialog*>(dialog)->page_.PostAutoValue(control, value);
 }
 
-INT_PTR AnalogDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
-{
-    switch (message) {
-    case WM_INITDIALOG:
-        Initialize();
-        return TRUE;
-    case WM_NOTIFY: {
-        const auto* note = reinterpret_cast<const NMHDR*>(lParam);
-        if (note->idFrom == IDC_FRAME_TAB && note->code == TCN_SELCHANGE &&
-            SendMessageA(note->hwndFrom, TCM_GETCURSEL, 0, 0) == 0)
-            ShowWindow(page_.window(), SW_SHOW);
-        return TRUE;
-    }
-    case WM_DRAWITEM:
-        return tab_.Draw(wParam, lParam);
-    case WM_COMMAND:
-        switch (LOWORD(wParam)) {
-        case IDOK:
-            controls_.Keep(page_.Edits());
-            EndDialog(window(), IDOK);
-            return TRUE;
-        case IDCANCEL:
-            EndDialog(window(), IDCANCEL);
-            return TRUE;
-        case IDC_DEFAULT:
-            SetDefaults();
-            return TRUE;
-        default:
-            return FALSE;
-        }
-    default:
-        return FALSE;
-    }
-}
+void AnalogDialog::Initialize() { AddPage(0, kTabText, page_.Create(Tab()), true); }
 
-void AnalogDialog::Initialize()
+void AnalogDialog::Accept() { controls_.Keep(page_.Edits()); }
+
+void AnalogDialog::ShowTab(int index)
 {
-    HWND tab = GetDlgItem(window(), IDC_FRAME_TAB);
-    TCITEMA item = {};
-    item.mask = TCIF_TEXT;
-    item.pszText = const_cast<char*>(kTabText);  // read only
-    SendMessageA(tab, TCM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    if (HWND page = page_.Create(tab))
-        SetWindowPos(page, nullptr, kPageX, kPageY, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW);
+    if (index == 0)
+        ShowWindow(page_.window(), SW_SHOW);
 }
 
 void AnalogDialog::SetDefaults()

@@ -4,6 +4,7 @@
 // once through AnalogControls; the caller restores the values of the opening after Cancel.
 #include "settings/camera_settings.h"
 #include "settings/dialog_base.h"
+#include "settings/paged_frame.h"
 
 // What the dialog changes on the camera. Each setter stores the value in the camera's analog
 // settings and sends it to the device, under the camera's own lock.
@@ -52,7 +53,7 @@ private:
     bool ready_ = false;  // edit changes act only after the page is filled
 };
 
-class AnalogDialog : public DialogBase {
+class AnalogDialog : public PagedFrame {
 public:
     explicit AnalogDialog(AnalogControls& controls) : controls_(controls), page_(controls) {}
     // The modal loop; 1 for OK, anything else for Cancel, the close command or a failure.
@@ -63,11 +64,11 @@ public:
     static void ShowAutoValue(void* dialog, int control, int value);
 
 private:
-    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-    void Initialize();
-    void SetDefaults();
+    void Initialize() override;
+    void Accept() override;
+    void SetDefaults() override;
+    void ShowTab(int index) override;
 
     AnalogControls& controls_;
     AnalogPage page_;
-    FrameTab tab_;
 };

@@ -39,31 +39,13 @@ FilterPage::FilterPage(FilterControls& controls, const EnableFlags& flags)
 {
 }
 
-INT_PTR FilterPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_INITDIALOG) {
-        Initialize();
-        return TRUE;
-    }
-    if (SliderMessage(message, wParam, lParam))
-        return TRUE;
-    if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
-        Command(LOWORD(wParam));
-        return TRUE;
-    }
-    return FALSE;
-}
-
 void FilterPage::Initialize()
 {
-    ready_ = false;
-    SetUpSliders();
     for (int control : {IDC_AUTO_ONCE, IDC_AUTO_ALL_FRAMES, IDC_BAYER_MODE_0, IDC_BAYER_MODE_1, IDC_BAYER_MODE_2,
                         IDC_BAYER_MODE_3})
         EnableWindow(GetDlgItem(window(), control), Enabled(kFlagColourBalance));
     // "All frames" starts unchecked whatever the record holds.
     CheckRadio(kBayerModeRadios, controls_.Current().bayerMode);
-    ready_ = true;
 }
 
 void FilterPage::Command(int control)

@@ -10,7 +10,6 @@ public:
     void ReadBack() override;
 
 private:
-    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-    void Initialize();
-    void Command(int control);
+    void Initialize() override;
+    void Command(int control) override;
 };

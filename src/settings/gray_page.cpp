@@ -29,29 +29,11 @@ GrayPage::GrayPage(FilterControls& controls, const EnableFlags& flags)
 {
 }
 
-INT_PTR GrayPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_INITDIALOG) {
-        Initialize();
-        return TRUE;
-    }
-    if (SliderMessage(message, wParam, lParam))
-        return TRUE;
-    if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
-        Command(LOWORD(wParam));
-        return TRUE;
-    }
-    return FALSE;
-}
-
 void GrayPage::Initialize()
 {
-    ready_ = false;
-    SetUpSliders();
     const FilterParams record = controls_.Current();
     CheckRadio(kGrayModeRadios, record.grayMode);
     CheckRadio(kBayerModeRadios, record.bayerMode);
-    ready_ = true;
 }
 
 void GrayPage::Command(int control)

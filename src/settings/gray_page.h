@@ -8,7 +8,6 @@ public:
     GrayPage(FilterControls& controls, const EnableFlags& flags);
 
 private:
-    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-    void Initialize();
-    void Command(int control);
+    void Initialize() override;
+    void Command(int control) override;
 };

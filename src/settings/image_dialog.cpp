@@ -3,11 +3,9 @@
 #include "pipeline/filter_table.h"
 #include "settings/dialog_ids.h"
 
-#include <commctrl.h>
 
 namespace {
 
-constexpr int kPageX = 30, kPageY = 25;  // the pages' place inside the tab
 constexpr UINT kRefreshMessage = WM_APP + 2;
 // Tab texts, the same in both languages.
 constexpr char kFilterTabText[] = "Image Filter";
@@ -21,14 +19,6 @@ constexpr int32_t FilterParams::* kDefaultFilterFields[] = {
 constexpr int32_t FilterParams::* kDefaultGrayFields[] = {
     &FilterParams::grayGainR,   &FilterParams::grayGainG1,   &FilterParams::grayGainG2,   &FilterParams::grayGainB,
     &FilterParams::grayOffsetR, &FilterParams::grayOffsetG1, &FilterParams::grayOffsetG2, &FilterParams::grayOffsetB};
-
-void InsertTab(HWND tab, int index, const char* text)
-{
-    TCITEMA item = {};
-    item.mask = TCIF_TEXT;
-    item.pszText = const_cast<char*>(text);  // read only
-    SendMessageA(tab, TCM_INSERTITEMA, index, reinterpret_cast<LPARAM>(&item));
-}
 
 // The first-run value of a filter field.
 int32_t FirstRun(int32_t FilterParams::* field) { return FindFilterField(field)->firstRun; }
@@ -52,12 +42,9 @@ void ImageDialog::RequestRefresh(void* dialog)
         PostMessageA(target, kRefreshMessage, 0, 0);
 }
 
-INT_PTR ImageDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
+INT_PTR ImageDialog::OnOtherMessage(UINT message, WPARAM, LPARAM)
 {
     switch (message) {
-    case WM_INITDIALOG:
-        Initialize();
-        return TRUE;
     case WM_DESTROY:
         refreshTarget_ = nullptr;
         return FALSE;
@@ -66,31 +53,6 @@ INT_PTR ImageDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         if (grayPage_.window())
             grayPage_.Refresh();
         return TRUE;
-    case WM_NOTIFY: {
-        const auto* note = reinterpret_cast<const NMHDR*>(lParam);
-        if (note->idFrom == IDC_FRAME_TAB && note->code == TCN_SELCHANGE)
-            ShowTab(static_cast<int>(SendMessageA(note->hwndFrom, TCM_GETCURSEL, 0, 0)));
-        return TRUE;
-    }
-    case WM_DRAWITEM:
-        return tab_.Draw(wParam, lParam);
-    case WM_COMMAND:
-        switch (LOWORD(wParam)) {
-        case IDOK:
-            filterPage_.ReadBack();
-            if (grayPage_.window())
-                grayPage_.ReadBack();
-            EndDialog(window(), IDOK);
-            return TRUE;
-        case IDCANCEL:
-            EndDialog(window(), IDCANCEL);
-            return TRUE;
-        case IDC_DEFAULT:
-            SetDefaults();
-            return TRUE;
-        default:
-            return FALSE;
-        }
     default:
         return FALSE;
     }
@@ -98,23 +60,24 @@ INT_PTR ImageDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
 
 void ImageDialog::Initialize()
 {
-    HWND tab = GetDlgItem(window(), IDC_FRAME_TAB);
-    InsertTab(tab, kFilterTab, kFilterTabText);
-    if (HWND page = filterPage_.Create(tab))
-        SetWindowPos(page, nullptr, kPageX, kPageY, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW);
-    if (HasGrayPage()) {
-        InsertTab(tab, kGrayTab, kGrayTabText);
-        if (HWND page = grayPage_.Create(tab))
-            SetWindowPos(page, nullptr, kPageX, kPageY, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_HIDEWINDOW);
-    }
+    AddPage(kFilterTab, kFilterTabText, filterPage_.Create(Tab()), true);
+    if (HasGrayPage())
+        AddPage(kGrayTab, kGrayTabText, grayPage_.Create(Tab()), false);
     refreshTarget_ = window();
 }
 
-void ImageDialog::ShowTab(int tab)
+void ImageDialog::Accept()
 {
-    ShowWindow(filterPage_.window(), tab == kFilterTab ? SW_SHOW : SW_HIDE);
+    filterPage_.ReadBack();
     if (grayPage_.window())
-        ShowWindow(grayPage_.window(), tab == kGrayTab ? SW_SHOW : SW_HIDE);
+        grayPage_.ReadBack();
+}
+
+void ImageDialog::ShowTab(int index)
+{
+    ShowWindow(filterPage_.window(), index == kFilterTab ? SW_SHOW : SW_HIDE);
+    if (grayPage_.window())
+        ShowWindow(grayPage_.window(), index == kGrayTab ? SW_SHOW : SW_HIDE);
 }
 
 void ImageDialog::SetDefaults()

@@ -4,10 +4,11 @@
 // record of the opening after Cancel.
 #include "settings/filter_page.h"
 #include "settings/gray_page.h"
+#include "settings/paged_frame.h"
 
 #include <atomic>
 
-class ImageDialog : public DialogBase {
+class ImageDialog : public PagedFrame {
 public:
     ImageDialog(FilterControls& controls, int outputFormat);
     // The modal loop; 1 for OK, anything else for Cancel, the close command or a failure.
@@ -18,16 +19,16 @@ public:
     static void RequestRefresh(void* dialog);
 
 private:
-    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-    void Initialize();
-    void ShowTab(int tab);
-    void SetDefaults();
+    void Initialize() override;
+    void Accept() override;
+    void SetDefaults() override;
+    void ShowTab(int index) override;
+    INT_PTR OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     bool HasGrayPage() const { return flags_[kFlagGrayTab] != 0; }
 
     FilterControls& controls_;
     const EnableFlags flags_;
     FilterPage filterPage_;
     GrayPage grayPage_;
-    FrameTab tab_;
     std::atomic<HWND> refreshTarget_{nullptr};  // the frame while it exists: the hook posts to it
 };

@@ -31,6 +31,24 @@ SliderPage::SliderPage(FilterControls& controls, const EnableFlags& flags, std::
 
 HWND SliderPage::Create(HWND tab) { return CreatePage(JapaneseDialogs() ? japaneseTemplate_ : englishTemplate_, tab); }
 
+INT_PTR SliderPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_INITDIALOG) {
+        ready_ = false;
+        SetUpSliders();
+        Initialize();
+        ready_ = true;
+        return TRUE;
+    }
+    if (SliderMessage(message, wParam, lParam))
+        return TRUE;
+    if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
+        Command(LOWORD(wParam));
+        return TRUE;
+    }
+    return FALSE;
+}
+
 void SliderPage::SetUpSliders()
 {
     for (const SliderRow& row : rows_) {

@@ -48,11 +48,13 @@ public:
     virtual void ReadBack();
 
 protected:
+    // Fills the page's own controls after SetUpSliders; a click on one of them.
+    virtual void Initialize() = 0;
+    virtual void Command(int control) = 0;
+
     SliderPage(FilterControls& controls, const EnableFlags& flags, std::span<const SliderRow> rows,
                int japaneseTemplate, int englishTemplate);
     void SetUpSliders();
-    // WM_HSCROLL from a trackbar and EN_CHANGE from an edit: the record follows. True when handled.
-    bool SliderMessage(UINT message, WPARAM wParam, LPARAM lParam);
     bool Enabled(int flag) const { return flag == kFlagAlways || flags_[flag] != 0; }
     // Checks the radio at `index` of `radios` and unchecks the others (none for an index outside).
     void CheckRadio(std::span<const int> radios, int index) const;
@@ -66,6 +68,10 @@ protected:
     bool ready_ = false;  // edit changes count only once the page is filled
 
 private:
+    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) final;
+    // WM_HSCROLL from a trackbar and EN_CHANGE from an edit: the record follows. True when handled.
+    bool SliderMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
     const std::span<const SliderRow> rows_;
     const int japaneseTemplate_;
     const int englishTemplate_;

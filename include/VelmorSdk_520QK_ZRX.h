@@ -132,6 +132,11 @@ VELMOR_API int VELMOR_CALL Velmor_SetDeviceNumber(int handle, int deviceNumber);
 VELMOR_API int VELMOR_CALL Velmor_Close(int handle);
 VELMOR_API int VELMOR_CALL Velmor_LoadConfigFileA(int handle, char *path);
 VELMOR_API int VELMOR_CALL Velmor_LoadConfigFileW(int handle, wchar_t *path);
+/* A device listing writes one entry per camera found (at least ten, the ones after the last
+   camera empty): VELMOR_MAX_DEVICES entries of VELMOR_DEVICE_ENTRY_BYTES always suffice (twice
+   the bytes for the wide form). */
+#define VELMOR_MAX_DEVICES 32
+#define VELMOR_DEVICE_ENTRY_BYTES 256
 VELMOR_API int VELMOR_CALL Velmor_EnumDevice(int handle, char *entries);     /* 256-byte entries */
 VELMOR_API int VELMOR_CALL Velmor_EnumDeviceW(int handle, wchar_t *entries); /* 512-byte entries */
 VELMOR_API int VELMOR_CALL Velmor_GetDeviceName(int handle, int deviceNumber, char *name, int length);

@@ -122,6 +122,25 @@ def check_recording(report, folder, failures):
             failures.append(f"rate written {written} is not {count} frames over a little more than 3 s")
 
 
+def check_summary(report, failures):
+    summary = re.search(r"^Summary:\n  snapshots: 6 in \d+ ms .*\n  files saved: 42 in \d+ ms .*\n"
+                        r"  live preview: (\d+) frames, .*\n  recording: (\d+) frames, .*\n  whole run: [\d.]+ s$",
+                        report, re.M)
+    if not summary or int(summary.group(1)) == 0 or int(summary.group(2)) < 2:
+        failures.append("the closing summary is missing or wrong")
+
+
+def check_command_line(runner, demo, failures):
+    """--help explains the options and succeeds; an option that cannot be followed exits with 2."""
+    usage = subprocess.run(runner + [demo, "--help"], capture_output=True, text=True)
+    if usage.returncode != 0 or not all(o in usage.stdout for o in ("--device N", "--format BITS", "--record-ms")):
+        failures.append(f"--help exited with {usage.returncode} or explains too little")
+    for bad in (["--format", "12"], ["--device", "32"], ["--preview-ms"], ["--speed", "1"]):
+        run = subprocess.run(runner + [demo] + bad, capture_output=True, text=True)
+        if run.returncode != 2 or "usage:" not in run.stderr:
+            failures.append(f"{' '.join(bad)} exited with {run.returncode}")
+
+
 def main(argv):
     runner, demo = argv[:-1], argv[-1]
     folder = tempfile.mkdtemp(prefix="velmor-demo-")
@@ -138,6 +157,8 @@ def main(argv):
     check_files(report, folder, failures)
     check_preview(report, failures)
     check_recording(report, folder, failures)
+    check_summary(report, failures)
+    check_command_line(runner, demo, failures)
 
     for f in failures:
         print("FAIL:", f)

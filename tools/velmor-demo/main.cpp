@@ -1,13 +1,15 @@
 // velmor-demo: a first run of the camera through the SDK's exports only, as an application does it.
 // It reports the camera, takes a snapshot in every output format and saves it in every file type,
 // runs a live preview to a window of its own for a few seconds, records a few seconds of it into
-// an AVI file, and exits 1 when any step failed.
-//   velmor-demo [FOLDER]   (the files go to FOLDER, default velmor-demo-output)
+// an AVI file, sums up the timings, and exits 1 when any step failed (2 for a bad command line).
+//   velmor-demo [OPTIONS] [FOLDER]   (velmor-demo --help tells the options)
 #include "report.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <cstdlib>
+#include <string>
 #include <vector>
 
 namespace {
@@ -15,9 +17,8 @@ namespace {
 constexpr const char* kDefaultFolder = "velmor-demo-output";
 constexpr int kMaxDevices = 32;
 constexpr int kDeviceEntryBytes = 256;
-constexpr DWORD kPreviewMs = 3000;
-constexpr int kPreviewBits = 24;
 constexpr int kTopDown = 1;
+constexpr DWORD kMaxDurationMs = 600000;
 constexpr const char* kWindowClass = "VelmorDemoFrames";
 
 // Output formats: the bit count Velmor_SetColorMode takes and the code Velmor_GetColorMode reports.
@@ -34,6 +35,14 @@ const OutputFormat kFormats[] = {
     {48, 42, "48-bit colour (10 significant bits)"},
     {64, 58, "64-bit colour (10 significant bits)"},
 };
+
+const OutputFormat* FormatOfBits(int bits)
+{
+    for (const OutputFormat& format : kFormats)
+        if (format.bits == bits)
+            return &format;
+    return nullptr;
+}
 
 struct FileType {
     int code;
@@ -55,6 +64,66 @@ const SubSampling kSubSamplings[] = {
     {VELMOR_SUBSAMPLE_SKIP_4, 4, "1/4 by skipping"}, {VELMOR_SUBSAMPLE_BIN_2, 2, "1/2 by binning"},
     {VELMOR_SUBSAMPLE_BIN_4, 4, "1/4 by binning"},
 };
+
+// The command line: what the run uses where the camera's own settings do not decide.
+struct DemoOptions {
+    int device = -1;          // -1: the device the camera object chose
+    int bits = 24;            // the output format of the preview and the recording
+    DWORD previewMs = 3000;
+    DWORD recordMs = 3000;
+    const char* folder = kDefaultFolder;
+};
+
+const char kUsage[] =
+    "usage: velmor-demo [--device N] [--format BITS] [--preview-ms MS] [--record-ms MS] [FOLDER]\n"
+    "  Takes the camera through its main job and reports each step: the cameras found, a snapshot\n"
+    "  in every output format saved in every file type, a live preview, a recording, the timings.\n"
+    "  --device N       device number 0..31 to use (default: the first camera found)\n"
+    "  --format BITS    output format of the preview and the recording: 8, 16, 24, 32, 48 or 64\n"
+    "                   bits per pixel (default 24); the snapshots go through all six\n"
+    "  --preview-ms MS  length of the live preview in milliseconds (default 3000)\n"
+    "  --record-ms MS   length of the recording in milliseconds (default 3000)\n"
+    "  FOLDER           where the files go (default velmor-demo-output)\n"
+    "  Without a camera, set VELMOR_EMULATION (for example devices=0) to use the emulated one.\n";
+
+bool ParseNumber(const char* text, long low, long high, long& value)
+{
+    char* end = nullptr;
+    value = std::strtol(text, &end, 10);
+    return end != text && *end == '\0' && value >= low && value <= high;
+}
+
+// False for a command line that cannot be followed; `help` when the usage was asked for.
+bool ParseOptions(int argc, char** argv, DemoOptions& options, bool& help)
+{
+    help = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        long value = 0;
+        if (arg == "--help" || arg == "-h") {
+            help = true;
+        } else if (arg.rfind("--", 0) != 0) {
+            options.folder = argv[i];
+        } else if (i + 1 >= argc) {
+            return false;
+        } else if (arg == "--device" && ParseNumber(argv[i + 1], 0, kMaxDevices - 1, value)) {
+            options.device = static_cast<int>(value);
+            ++i;
+        } else if (arg == "--format" && ParseNumber(argv[i + 1], 8, 64, value) && FormatOfBits(int(value))) {
+            options.bits = static_cast<int>(value);
+            ++i;
+        } else if (arg == "--preview-ms" && ParseNumber(argv[i + 1], 1, kMaxDurationMs, value)) {
+            options.previewMs = static_cast<DWORD>(value);
+            ++i;
+        } else if (arg == "--record-ms" && ParseNumber(argv[i + 1], 1, kMaxDurationMs, value)) {
+            options.recordMs = static_cast<DWORD>(value);
+            ++i;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
 
 const OutputFormat* FormatReportedAs(int code)
 {
@@ -170,8 +239,11 @@ void SaveInEveryType(DemoRun& run, const char* folder, const OutputFormat& forma
             ReportFailure(run, "Velmor_SaveImage(%s, type %d)", name, type.code);
         else if (!FileSize(path, bytes))
             ReportFailure(run, "%s was saved but cannot be found (Windows error %lu)", name, GetLastError());
-        else
+        else {
             std::printf("    %-26s %10llu bytes %8.1f ms\n", name, bytes, ms);
+            ++run.filesSaved;
+            run.saveMs += ms;
+        }
     }
 }
 
@@ -188,7 +260,10 @@ void SnapshotEveryFormat(DemoRun& run, const char* folder)
             ReportFailure(run, "Velmor_SnapShot in %s; its files are skipped", format.text);
             continue;
         }
-        std::printf("  %s: snapshot in %.1f ms\n", format.text, watch.ElapsedMs());
+        const double ms = watch.ElapsedMs();
+        std::printf("  %s: snapshot in %.1f ms\n", format.text, ms);
+        ++run.snapshots;
+        run.snapshotMs += ms;
         SaveInEveryType(run, folder, format);
     }
 }
@@ -288,63 +363,64 @@ void PrintLatency(std::vector<DWORD> latencies)
 }
 
 // What arrived must be the frames asked for: their size, format and the application's buffer.
-void CheckPreview(DemoRun& run, const PreviewTally& tally, FrameSize size, const std::vector<BYTE>& buffer)
+void CheckPreview(DemoRun& run, const DemoOptions& options, const PreviewTally& tally, FrameSize size,
+                  const std::vector<BYTE>& buffer)
 {
     const VELMOR_FRAME_INFO& info = tally.last;
-    std::printf("  frames received: %d in %.1f s (%.1f per second counted here)\n", tally.frames, kPreviewMs / 1000.0,
-                tally.frames * 1000.0 / kPreviewMs);
+    std::printf("  frames received: %d in %.1f s (%.1f per second counted here)\n", tally.frames,
+                options.previewMs / 1000.0, tally.frames * 1000.0 / options.previewMs);
+    run.previewFrames = tally.frames;
+    run.previewFpsTenths = info.fpsTenths;
     if (tally.frames == 0) {
-        ReportFailure(run, "no frame arrived in %lu ms", kPreviewMs);
+        ReportFailure(run, "no frame arrived in %lu ms", options.previewMs);
         return;
     }
     std::printf("  frame rate from the frame information: %.1f frames per second\n", info.fpsTenths / 10.0);
     PrintLatency(tally.latenciesMs);
     std::printf("  frame size: %d x %d, %d bits per pixel, %zu-byte buffer\n", info.width, info.height,
                 info.bitsPerPixel, buffer.size());
-    if (info.width != size.width || info.height != size.height || info.bitsPerPixel != kPreviewBits)
+    if (info.width != size.width || info.height != size.height || info.bitsPerPixel != options.bits)
         ReportFailure(run, "the frames are not the %d x %d %d-bit frames asked for", size.width, size.height,
-                      kPreviewBits);
+                      options.bits);
     if (info.buffer != buffer.data() || AllZero(buffer))
         ReportFailure(run, "the frames did not reach the application's buffer");
     if (tally.failures != 0)
         ReportFailure(run, "%d frame failures during the preview", tally.failures);
 }
 
-void RunLivePreview(DemoRun& run)
+void RunLivePreview(DemoRun& run, const DemoOptions& options)
 {
     const FrameSize size = CurrentFrameSize(run.camera);
-    std::printf("Live preview for %.1f s to a callback window (%d x %d, %s, 24-bit colour):\n", kPreviewMs / 1000.0,
-                size.width, size.height, SubSamplingText(run.camera));
+    std::printf("Live preview for %.1f s to a callback window (%d x %d, %s, %s):\n", options.previewMs / 1000.0,
+                size.width, size.height, SubSamplingText(run.camera), FormatOfBits(options.bits)->text);
     HWND window = CreateFrameWindow();
     if (!window) {
         ReportFailure(run, "cannot create the frame window (Windows error %lu)", GetLastError());
         DestroyFrameWindow(window);
         return;
     }
-    std::vector<BYTE> buffer(static_cast<size_t>(PaddedRowBytes(size.width, kPreviewBits / 8)) * size.height);
+    std::vector<BYTE> buffer(static_cast<size_t>(PaddedRowBytes(size.width, options.bits / 8)) * size.height);
     PreviewTally tally;
     // A preview window of zero size at no parent: the SDK opens no window of its own.
     if (!Velmor_SetPreviewWindow(run.camera, nullptr, 0, 0, 0, 0))
         ReportFailure(run, "Velmor_SetPreviewWindow");
-    else if (!Velmor_SetColorMode(run.camera, kPreviewBits))
-        ReportFailure(run, "Velmor_SetColorMode(%d)", kPreviewBits);
+    else if (!Velmor_SetColorMode(run.camera, options.bits))
+        ReportFailure(run, "Velmor_SetColorMode(%d)", options.bits);
     else if (!Velmor_CallBackPreview(run.camera, window, buffer.data(), static_cast<int>(buffer.size()), kTopDown))
         ReportFailure(run, "Velmor_CallBackPreview");
     else {
-        PumpMessages(window, kPreviewMs, tally);
+        PumpMessages(window, options.previewMs, tally);
         if (!Velmor_StopPreview(run.camera))
             ReportFailure(run, "Velmor_StopPreview");
         HandleQueuedMessages(window, tally);  // frames posted before the stop
-        CheckPreview(run, tally, size, buffer);
+        CheckPreview(run, options, tally, size, buffer);
     }
     DestroyFrameWindow(window);
 }
 
 // --- Step 4: a recording ---
 
-constexpr DWORD kRecordMs = 3000;
 constexpr DWORD kRecordEndWaitMs = 30000;  // past the duration, for the last frame and the file's index
-constexpr const char* kRecordName = "recording-24bit.avi";
 
 // The fields of a finished AVI file's headers that the report shows.
 struct AviHeaders {
@@ -381,21 +457,25 @@ bool WaitForFinishedFile(const char* path, DWORD ms)
     return false;
 }
 
-void RecordVideo(DemoRun& run, const char* folder)
+void RecordVideo(DemoRun& run, const DemoOptions& options)
 {
-    char path[MAX_PATH];
-    std::snprintf(path, sizeof path, "%s\\%s", folder, kRecordName);
-    std::printf("Recording %.1f s of live preview (24-bit colour) to %s:\n", kRecordMs / 1000.0, path);
-    if (!Velmor_SetColorMode(run.camera, kPreviewBits)) {
-        ReportFailure(run, "Velmor_SetColorMode(%d)", kPreviewBits);
+    char name[MAX_PATH], path[MAX_PATH];
+    std::snprintf(name, sizeof name, "recording-%dbit.avi", options.bits);
+    std::snprintf(path, sizeof path, "%s\\%s", options.folder, name);
+    std::printf("Recording %.1f s of live preview (%s) to %s:\n", options.recordMs / 1000.0,
+                FormatOfBits(options.bits)->text, path);
+    if (!Velmor_SetColorMode(run.camera, options.bits)) {
+        ReportFailure(run, "Velmor_SetColorMode(%d)", options.bits);
         return;
     }
-    const int started = Velmor_Record(run.camera, path, static_cast<int>(kRecordMs), 0);
+    const Stopwatch watch;
+    const int started = Velmor_Record(run.camera, path, static_cast<int>(options.recordMs), 0);
     if (!started) {
         ReportFailure(run, "Velmor_Record");
         return;
     }
-    const bool finished = WaitForFinishedFile(path, kRecordMs + kRecordEndWaitMs);
+    const bool finished = WaitForFinishedFile(path, options.recordMs + kRecordEndWaitMs);
+    run.recordMs = watch.ElapsedMs();
     if (!Velmor_StopPreview(run.camera))
         ReportFailure(run, "Velmor_StopPreview after the recording");
     AviHeaders headers;
@@ -404,7 +484,8 @@ void RecordVideo(DemoRun& run, const char* folder)
         ReportFailure(run, "the recording did not end with a finished file");
         return;
     }
-    std::printf("  file: %s, %llu bytes\n", kRecordName, bytes);
+    std::printf("  file: %s, %llu bytes\n", name, bytes);
+    run.recordedFrames = static_cast<int>(headers.frames);
     std::printf("  frames: %u\n", headers.frames);
     std::printf("  rate written: %.2f frames per second (%u us per frame)\n", 1e7 / headers.scale,
                 headers.microSecPerFrame);
@@ -432,13 +513,32 @@ void PrintErrorQueue(DemoRun& run)
         ++run.failedSteps;
 }
 
+void PrintSummary(const DemoRun& run, double totalMs)
+{
+    std::printf("Summary:\n");
+    std::printf("  snapshots: %d in %.0f ms (%.1f ms each)\n", run.snapshots, run.snapshotMs,
+                run.snapshots ? run.snapshotMs / run.snapshots : 0.0);
+    std::printf("  files saved: %d in %.0f ms (%.1f ms each)\n", run.filesSaved, run.saveMs,
+                run.filesSaved ? run.saveMs / run.filesSaved : 0.0);
+    std::printf("  live preview: %d frames, %.1f frames per second by the camera\n", run.previewFrames,
+                run.previewFpsTenths / 10.0);
+    std::printf("  recording: %d frames, file finished after %.0f ms\n", run.recordedFrames, run.recordMs);
+    std::printf("  whole run: %.1f s\n", totalMs / 1000.0);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     // Unbuffered, so that every line shows as its step ends, even when a later step hangs.
     std::setvbuf(stdout, nullptr, _IONBF, 0);
-    const char* folder = argc > 1 ? argv[1] : kDefaultFolder;
+    DemoOptions options;
+    bool help = false;
+    if (!ParseOptions(argc, argv, options, help) || help) {
+        std::fputs(kUsage, help ? stdout : stderr);
+        return help ? 0 : 2;
+    }
+    const Stopwatch whole;
 
     const unsigned version = static_cast<unsigned>(Velmor_GetDllVersion());
     std::printf("VelmorSdk_520QK_ZRX version 0x%08X (%u)\n", version, version);
@@ -450,12 +550,14 @@ int main(int argc, char** argv)
     }
     std::printf("Camera handle: %d\n", run.camera);
 
-    if (PrintDevices(run) > 0) {
+    if (options.device >= 0 && !Velmor_SetDeviceNumber(run.camera, options.device))
+        ReportFailure(run, "Velmor_SetDeviceNumber(%d)", options.device);
+    else if (PrintDevices(run) > 0) {
         const int colorMode = Velmor_GetColorMode(run.camera);
         PrintCameraInfo(run);
-        TakeSnapshots(run, folder);
-        RunLivePreview(run);
-        RecordVideo(run, folder);
+        TakeSnapshots(run, options.folder);
+        RunLivePreview(run, options);
+        RecordVideo(run, options);
         RestoreColorMode(run, colorMode);
     }
     PrintErrorQueue(run);
@@ -463,6 +565,7 @@ int main(int argc, char** argv)
         ReportFailure(run, "Velmor_Release");
     else
         std::printf("Released the camera\n");
+    PrintSummary(run, whole.ElapsedMs());
     if (run.failedSteps == 0)
         std::printf("Result: every step succeeded\n");
     else

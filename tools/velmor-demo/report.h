@@ -7,6 +7,15 @@
 struct DemoRun {
     int camera = 0;
     int failedSteps = 0;
+    // For the closing summary.
+    int snapshots = 0;
+    double snapshotMs = 0;
+    int filesSaved = 0;
+    double saveMs = 0;
+    int previewFrames = 0;
+    int previewFpsTenths = 0;
+    int recordedFrames = 0;
+    double recordMs = 0;
 };
 
 const char* ErrorText(int code);

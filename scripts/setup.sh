@@ -20,7 +20,7 @@ packages="g++ make cmake ninja-build dpkg-dev
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
   wine wine64 xvfb xauth x11-apps nasm imagemagick libtiff-tools ffmpeg python3-pil
   googletest libgtest-dev libgmock-dev libbenchmark-dev libopencv-dev
-  locales fonts-ipafont-gothic clang"
+  locales fonts-ipafont-gothic clang doxygen"
 sources="zlib libpng1.6 libjpeg-turbo tiff benchmark"
 toolchain=$root/cmake/toolchain-mingw64.cmake
 recipe=$root/scripts/setup/build-deps.sh

@@ -37,6 +37,7 @@ HMENU CameraMenu()
     AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(formats), "&Output format");
     AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(subSampling), "&Sub-sampling");
     AppendMenuA(menu, MF_STRING, kCmdFullWindow, "&Full sensor window");
+    AppendMenuA(menu, MF_STRING, kCmdPauseResume, "&Pause/Resume live picture");
     AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(menu, MF_STRING, kCmdAnalogDialog, "&Analog settings...");
     AppendMenuA(menu, MF_STRING, kCmdCameraDialog, "&Camera settings...");
@@ -64,6 +65,17 @@ void UseFullWindow(Viewer& viewer)
 {
     if (viewer.camera.SetSensorWindow({0, 0, kSensorWidth, kSensorHeight}))
         RestartPicture(viewer);
+}
+
+void PauseOrResume(Viewer& viewer)
+{
+    if (viewer.camera.running()) {
+        viewer.camera.Stop();
+        return ShowMessage(viewer, "live picture paused");
+    }
+    RestartPicture(viewer);
+    if (viewer.camera.running())
+        ShowMessage(viewer, "live picture resumed");
 }
 
 // The dialogs are modal on this thread; the camera dialog stops and restarts the picture itself.
@@ -111,6 +123,7 @@ void OnCommand(Viewer& viewer, int id)
     case kCmdSaveAs: return SaveAs(viewer);
     case kCmdRecord: return StartRecording(viewer);
     case kCmdFullWindow: return UseFullWindow(viewer);
+    case kCmdPauseResume: return PauseOrResume(viewer);
     case kCmdAnalogDialog: return OpenDialog(viewer, Velmor_SetAnalogDlg, "Velmor_SetAnalogDlg");
     case kCmdCameraDialog: return OpenDialog(viewer, Velmor_SetCameraDlg, "Velmor_SetCameraDlg");
     case kCmdImageDialog: return OpenDialog(viewer, Velmor_SetImageDlg, "Velmor_SetImageDlg");

@@ -3,6 +3,7 @@
 #include "viewer.h"
 #include "viewer_ids.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -77,9 +78,21 @@ void OnPaint(const Viewer& viewer, HWND window)
     EndPaint(window, &paint);
 }
 
+LRESULT Ask(const Histogram& histogram, UINT message, WPARAM channel)
+{
+    if (channel >= WPARAM(histogram.channels))
+        return -1;
+    const auto& bins = histogram.bins[channel];
+    if (message == kMsgHistogramPeakBin)
+        return std::max_element(bins.begin(), bins.end()) - bins.begin();
+    return std::count_if(bins.begin(), bins.end(), [](std::uint32_t count) { return count > 0; });
+}
+
 LRESULT CALLBACK HistogramProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     const Viewer* viewer = From(window);
+    if ((message == kMsgHistogramPeakBin || message == kMsgHistogramBinsUsed) && viewer)
+        return Ask(viewer->histogram, message, wParam);
     if (message == WM_PAINT && viewer) {
         OnPaint(*viewer, window);
         return 0;

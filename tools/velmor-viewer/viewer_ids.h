@@ -33,7 +33,13 @@ enum CommandId : int {
     kCmdImageDialog,
     kCmdFullWindow,
     kCmdExit,
+    kCmdPauseResume,  // stops a running live picture, starts a stopped one
 };
+
+// Read-only questions to the histogram view, wParam the channel (0 for gray; blue, green, red).
+// Both answer -1 for a channel the shown histogram does not have.
+inline constexpr unsigned kMsgHistogramPeakBin = 0x8000 + 1;  // WM_APP + 1: the fullest bin
+inline constexpr unsigned kMsgHistogramBinsUsed = 0x8000 + 2; // WM_APP + 2: bins holding samples
 
 inline constexpr int kFormatBits[] = {8, 16, 24, 32, 48, 64};
 inline constexpr int kFormatCount = 6;

@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Reads what the viewer test left: the recording made with the default duration, through
 ffprobe (a whole stream of raw frames of the full sensor, about three seconds of them at the rate
-written into the file; removed once read), and the photograph of the window, turned into viewer-window.png."""
+written into the file; removed once read), the frame saved through the save dialog in the types a
+reader knows (removed once read), and the photographs of the window, live and idle, turned into PNG."""
 import sys
 from pathlib import Path
 
@@ -33,19 +34,40 @@ def check_recording(path):
     return errors
 
 
-def convert_photograph(folder):
-    picture = Image.open(folder / "viewer-window.bmp")
+# Saved in the 24-bit format: every reader sees the whole sensor in colour.
+SAVED = ("saved.bmp", "saved.png", "saved.tif", "saved-q100.jpg", "saved-q70.jpg", "saved-q20.jpg")
+
+
+def check_saved(path):
+    try:
+        with Image.open(path) as picture:
+            picture.load()
+            size, mode = picture.size, picture.mode
+    finally:
+        path.unlink()
+    errors = []
+    if size != (WIDTH, HEIGHT):
+        errors.append(f"size {size[0]}x{size[1]}")
+    if mode != "RGB":
+        errors.append(f"mode {mode}")
+    return errors
+
+
+def convert_photograph(folder, state):
+    picture = Image.open(folder / f"viewer-{state}.bmp")
     if picture.width < 640 or picture.height < 480:
         return [f"photograph only {picture.width}x{picture.height}"]
-    picture.save(folder / "viewer-window.png")
+    picture.save(folder / f"viewer-{state}.png")
     return []
 
 
 def main():
     folder = Path(sys.argv[1])
     failed = False
-    for name, check in (("recording-001.avi", lambda: check_recording(folder / "recording-001.avi")),
-                        ("photograph", lambda: convert_photograph(folder))):
+    checks = [("recording-001.avi", lambda: check_recording(folder / "recording-001.avi"))]
+    checks += [(name, lambda name=name: check_saved(folder / name)) for name in SAVED]
+    checks += [(f"{state} photograph", lambda state=state: convert_photograph(folder, state)) for state in ("live", "idle")]
+    for name, check in checks:
         try:
             errors = check()
         except Exception as error:  # a file that a decoder cannot read fails the check

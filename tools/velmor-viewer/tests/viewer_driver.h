@@ -88,6 +88,7 @@ public:
 
     HWND main() const { return main_; }
     DWORD id() const { return info_.dwProcessId; }
+    HANDLE handle() const { return info_.hProcess; }
     HWND Child(int id) const { return GetDlgItem(main_, id); }
     bool Running() const { return info_.hProcess && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
 

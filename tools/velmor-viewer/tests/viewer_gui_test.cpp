@@ -3,81 +3,15 @@
 // drawn with the mouse, snapshot, recording, the settings dialogs, a photograph of the window,
 // and a camera that is unplugged and comes back. Files go to VELMOR_TEST_OUTPUT; the recording's
 // name and the photograph are left there for check_viewer_output.py.
-#include "viewer_driver.h"
-
-#include <gtest/gtest.h>
+#include "viewer_fixture.h"
 
 #include <cstdio>
 #include <fstream>
 #include <regex>
 
 using namespace viewertest;
-using viewer::StatusPart;
 
 namespace {
-
-constexpr DWORD kFrameWaitMs = 15000;
-constexpr DWORD kRecordWaitMs = 30000;
-constexpr DWORD kLossWaitMs = 40000;  // frames before the unplug, then the camera's 6 s frame wait
-constexpr int kSensorWidth = 2048, kSensorHeight = 1536;
-
-std::string OutputFolder()
-{
-    const char* folder = std::getenv("VELMOR_TEST_OUTPUT");
-    return folder ? folder : ".";
-}
-
-std::string OutputPath(const std::string& name) { return OutputFolder() + "/" + name; }
-
-// The SDK keeps each camera's settings in the registry, which every test of the prefix shares: the
-// viewer starts from a first run, and leaves nothing for the tests after it.
-void ClearCameraSettings() { RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Korvane"); }
-
-// The viewer of the whole suite: one start, as an operator keeps it open.
-class Viewer : public testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        ClearCameraSettings();
-        process = new ViewerProcess("--device 0 --record-to " + OutputFolder());
-    }
-    static void TearDownTestSuite()
-    {
-        delete process;
-        ClearCameraSettings();
-    }
-    void SetUp() override { ASSERT_TRUE(process->main()) << "no viewer window came up"; }
-
-    static bool FramesFlow(DWORD ms = kFrameWaitMs)
-    {
-        const long long before = process->Number(viewer::kPartReceived);
-        return WaitFor([&] { return process->Number(viewer::kPartReceived) > before + 2; }, ms);
-    }
-    static bool StatusBecomes(StatusPart part, const std::string& text, DWORD ms = kFrameWaitMs)
-    {
-        return WaitFor([&] { return process->Status(part) == text; }, ms);
-    }
-    // The picture's frame size as the status bar shows it.
-    static void FrameSize(int* width, int* height)
-    {
-        *width = *height = 0;
-        std::sscanf(process->Status(viewer::kPartSize).c_str(), "%d x %d", width, height);
-    }
-    // A point of the picture area, as a fraction of its size.
-    static LPARAM PicturePoint(double fx, double fy)
-    {
-        RECT area = {};
-        GetClientRect(process->Child(viewer::kIdPicture), &area);
-        return MAKELPARAM(int(area.right * fx), int(area.bottom * fy));
-    }
-    static void MouseMessage(UINT message, LPARAM point)
-    {
-        SendMessageA(process->Child(viewer::kIdPicture), message, message == WM_MOUSEMOVE ? 0 : MK_LBUTTON, point);
-    }
-
-    static ViewerProcess* process;
-};
-ViewerProcess* Viewer::process = nullptr;
 
 // The gray bar at the picture's left holds the brightest samples of the bars.
 std::vector<int> PixelValues(const std::string& text)
@@ -251,35 +185,11 @@ TEST_F(Viewer, EachSettingsDialogOpensAndTheCancelledOneLeavesThePictureRunning)
     EXPECT_TRUE(process->Running());
 }
 
-// The window as the screen shows it, as a bitmap file; the check script turns it into a PNG.
+// The live window, left for the check script as viewer-live.png.
 TEST_F(Viewer, Photograph)
 {
     ASSERT_TRUE(FramesFlow());
-    RECT r = {};
-    GetWindowRect(process->main(), &r);
-    const int width = r.right - r.left, height = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB};
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    ASSERT_TRUE(bitmap);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
-    GdiFlush();
-    const DWORD imageBytes = DWORD((width * 3 + 3) & ~3) * height;
-    BITMAPFILEHEADER file = {0x4D42, DWORD(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + imageBytes), 0, 0,
-                             DWORD(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER))};
-    std::ofstream out(OutputPath("viewer-window.bmp"), std::ios::binary);
-    out.write(reinterpret_cast<const char*>(&file), sizeof file);
-    out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
-    out.write(static_cast<const char*>(bits), imageBytes);
-    EXPECT_TRUE(out.good());
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    EXPECT_TRUE(SaveWindowPicture(process->main(), OutputPath("viewer-live.bmp")));
 }
 
 // Run alone, with a camera that stops answering after 60 frames and comes back 2 s later.

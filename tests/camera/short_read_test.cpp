@@ -1,5 +1,7 @@
 // One short image transfer in a run is forgiven without a trace; the second ends the run, and
-// the preview reports the lost frames. Emulation: transfers 3 and 200 of a run are short.
+// the preview reports the lost frames. Emulation: transfers 3 and 3000 of a run are short; the
+// second comes late enough for the preview loop to take frames past the first on a busy machine
+// (the transfer thread runs at the highest priority and may outrun it).
 #include "acquisition_support.h"
 
 #include "emulator/frame_number.h"

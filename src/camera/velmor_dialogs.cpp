@@ -32,9 +32,7 @@ public:
     }
     void SetGlobalGain(int value) override
     {
-        Guard guard(camera_.deviceLock);
-        camera_.analog.globalGain = value;
-        camera_.device->SetGlobalGain(value);
+        Store(&AnalogSettings::globalGain, value, &CVelmor520QKZRXSdk::SetGlobalGain);
     }
     void SetColorGain(int sensorRegister, int value) override
     {
@@ -45,22 +43,10 @@ public:
     }
     void SetExposure(int lines) override
     {
-        Guard guard(camera_.deviceLock);
-        camera_.analog.exposureLines = lines;
-        camera_.device->SetExposure(lines);
+        Store(&AnalogSettings::exposureLines, lines, &CVelmor520QKZRXSdk::SetExposure);
     }
-    void SetMirrorV(int flag) override
-    {
-        Guard guard(camera_.deviceLock);
-        camera_.analog.mirrorV = flag;
-        camera_.device->SetMirrorV(flag);
-    }
-    void SetMirrorH(int flag) override
-    {
-        Guard guard(camera_.deviceLock);
-        camera_.analog.mirrorH = flag;
-        camera_.device->SetMirrorH(flag);
-    }
+    void SetMirrorV(int flag) override { Store(&AnalogSettings::mirrorV, flag, &CVelmor520QKZRXSdk::SetMirrorV); }
+    void SetMirrorH(int flag) override { Store(&AnalogSettings::mirrorH, flag, &CVelmor520QKZRXSdk::SetMirrorH); }
     void SetAutoIris(int mode) override
     {
         Guard guard(camera_.deviceLock);
@@ -84,6 +70,15 @@ public:
     }
 
 private:
+    // Stores an analog value and sends it to the device, as one change under deviceLock.
+    template <typename Result, typename Value>
+    void Store(int32_t AnalogSettings::* field, int value, Result (CVelmor520QKZRXSdk::*send)(Value))
+    {
+        Guard guard(camera_.deviceLock);
+        camera_.analog.*field = value;
+        (camera_.device.get()->*send)(static_cast<Value>(value));
+    }
+
     CVelmor& camera_;
 };
 

@@ -8,7 +8,7 @@ constexpr char kTabText[] = "Analog Gain";  // the same in both languages
 
 INT_PTR AnalogDialog::Run(HWND owner)
 {
-    return RunModal(JapaneseDialogs() ? IDD_ANALOG_FRAME_JA : IDD_ANALOG_FRAME_EN, owner);
+    return RunModal(IDD_ANALOG_FRAME_JA, IDD_ANALOG_FRAME_EN, owner);
 }
 
 void AnalogDialog::ShowAutoValue(void* dialog, int control, int value)

@@ -44,7 +44,7 @@ const Row* FindRow(int SliderIds::* member, int id)
 
 HWND AnalogPage::Create(HWND tab)
 {
-    return CreatePage(JapaneseDialogs() ? IDD_ANALOG_PAGE_JA : IDD_ANALOG_PAGE_EN, tab);
+    return CreatePage(IDD_ANALOG_PAGE_JA, IDD_ANALOG_PAGE_EN, tab);
 }
 
 INT_PTR AnalogPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)

@@ -77,7 +77,7 @@ CameraDialog::CameraDialog(int camera)
     data_.stream = settings::FirstRunStreamSettings();
 }
 
-INT_PTR CameraDialog::Run(HWND owner) { return RunModal(JapaneseDialogs() ? IDD_CAMERA_JA : IDD_CAMERA_EN, owner); }
+INT_PTR CameraDialog::Run(HWND owner) { return RunModal(IDD_CAMERA_JA, IDD_CAMERA_EN, owner); }
 
 INT_PTR CameraDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {

@@ -10,8 +10,9 @@ constexpr LANGID kJapanese = 1041;
 constexpr int kTabTextChars = 64;
 }  // namespace
 
-INT_PTR DialogBase::RunModal(int templateId, HWND owner)
+INT_PTR DialogBase::RunModal(int japaneseTemplate, int englishTemplate, HWND owner)
 {
+    const int templateId = JapaneseDialogs() ? japaneseTemplate : englishTemplate;
     // The trackbars, up-downs and tabs of the templates.
     INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_BAR_CLASSES | ICC_UPDOWN_CLASS | ICC_TAB_CLASSES};
     InitCommonControlsEx(&classes);
@@ -19,8 +20,9 @@ INT_PTR DialogBase::RunModal(int templateId, HWND owner)
                            reinterpret_cast<LPARAM>(this));
 }
 
-HWND DialogBase::CreatePage(int templateId, HWND parent)
+HWND DialogBase::CreatePage(int japaneseTemplate, int englishTemplate, HWND parent)
 {
+    const int templateId = JapaneseDialogs() ? japaneseTemplate : englishTemplate;
     return CreateDialogParamA(DialogModule(), MAKEINTRESOURCEA(templateId), parent, Procedure,
                               reinterpret_cast<LPARAM>(this));
 }

@@ -13,10 +13,11 @@ public:
     HWND window() const { return window_; }
 
 protected:
-    // The modal loop of a frame; what EndDialog gave, or -1 when the template is missing.
-    INT_PTR RunModal(int templateId, HWND owner);
-    // A modeless child page; null when it could not be made.
-    HWND CreatePage(int templateId, HWND parent);
+    // The modal loop of a frame from the template of the system's language; what EndDialog gave,
+    // or -1 when the template is missing.
+    INT_PTR RunModal(int japaneseTemplate, int englishTemplate, HWND owner);
+    // A modeless child page from the template of the system's language; null when it could not be made.
+    HWND CreatePage(int japaneseTemplate, int englishTemplate, HWND parent);
     // Every message from WM_INITDIALOG on; the result a dialog procedure returns.
     virtual INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) = 0;
 

@@ -33,7 +33,7 @@ ImageDialog::ImageDialog(FilterControls& controls, int outputFormat)
 
 INT_PTR ImageDialog::Run(HWND owner)
 {
-    return RunModal(JapaneseDialogs() ? IDD_IMAGE_FRAME_JA : IDD_IMAGE_FRAME_EN, owner);
+    return RunModal(IDD_IMAGE_FRAME_JA, IDD_IMAGE_FRAME_EN, owner);
 }
 
 void ImageDialog::RequestRefresh(void* dialog)

@@ -29,7 +29,7 @@ SliderPage::SliderPage(FilterControls& controls, const EnableFlags& flags, std::
 {
 }
 
-HWND SliderPage::Create(HWND tab) { return CreatePage(JapaneseDialogs() ? japaneseTemplate_ : englishTemplate_, tab); }
+HWND SliderPage::Create(HWND tab) { return CreatePage(japaneseTemplate_, englishTemplate_, tab); }
 
 INT_PTR SliderPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {

@@ -1,26 +1,12 @@
 #include "report.h"
 
+#include <VelmorSdk_520QK_ZRX.hpp>
+
 #include <cstdarg>
 #include <cstdio>
 
-const char* ErrorText(int code)
-{
-    switch (code) {
-    case VELMOR_ERROR_STATE: return "no device object, or not allowed in the current acquisition state";
-    case VELMOR_ERROR_DEVICE_BUSY: return "device absent or busy";
-    case VELMOR_ERROR_THREAD: return "thread or event not created";
-    case VELMOR_ERROR_WINDOW: return "window not created, or no capture-window preset";
-    case VELMOR_ERROR_MEMORY: return "memory or buffer problem";
-    case VELMOR_ERROR_REGISTER: return "register access or transfer start failed";
-    case VELMOR_ERROR_CAPTURE_WINDOW: return "capture window invalid";
-    case VELMOR_ERROR_TRANSFER: return "frame transfer failed";
-    case VELMOR_ERROR_ARGUMENT: return "argument out of range or missing";
-    case VELMOR_ERROR_NOT_AVAILABLE: return "function not available on this camera";
-    case VELMOR_ERROR_FILE: return "file or text conversion failed";
-    case VELMOR_ERROR_NO_FRAME: return "frame transfer ended, or no frame for 6000 ms";
-    default: return "unknown error";
-    }
-}
+// The words of the companion header, which C++ applications use too.
+const char* ErrorText(int code) { return velmor::ErrorText(static_cast<velmor::Error>(code)); }
 
 int DrainErrors(int camera, const char* indent)
 {

@@ -106,12 +106,7 @@ LRESULT CALLBACK HistogramProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 
 bool RegisterHistogramClass(HINSTANCE instance)
 {
-    WNDCLASSEXA windowClass = {sizeof windowClass};
-    windowClass.lpfnWndProc = HistogramProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = kHistogramClass;
-    return RegisterClassExA(&windowClass) != 0;
+    return RegisterViewerClass(instance, kHistogramClass, HistogramProc, IDC_ARROW, nullptr);
 }
 
 }  // namespace viewer

@@ -148,15 +148,21 @@ void RestartPicture(Viewer& viewer)
         OnCameraLost(viewer);
 }
 
-HWND CreateViewerWindow(Viewer& viewer, HINSTANCE instance)
+bool RegisterViewerClass(HINSTANCE instance, const char* name, WNDPROC procedure, LPCSTR cursor, HBRUSH background)
 {
     WNDCLASSEXA windowClass = {sizeof windowClass};
-    windowClass.lpfnWndProc = MainProc;
+    windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = kMainClass;
-    if (!RegisterClassExA(&windowClass) || !RegisterPictureClass(instance) || !RegisterHistogramClass(instance))
+    windowClass.hCursor = LoadCursorA(nullptr, cursor);
+    windowClass.hbrBackground = background;
+    windowClass.lpszClassName = name;
+    return RegisterClassExA(&windowClass) != 0;
+}
+
+HWND CreateViewerWindow(Viewer& viewer, HINSTANCE instance)
+{
+    if (!RegisterViewerClass(instance, kMainClass, MainProc, IDC_ARROW, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)) ||
+        !RegisterPictureClass(instance) || !RegisterHistogramClass(instance))
         return nullptr;
     return CreateWindowExA(0, kMainClass, kMainTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
                            CW_USEDEFAULT, kMainWidth, kMainHeight, nullptr, BuildMenu(), instance, &viewer);

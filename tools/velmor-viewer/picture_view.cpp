@@ -105,13 +105,8 @@ LRESULT CALLBACK PictureProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 
 bool RegisterPictureClass(HINSTANCE instance)
 {
-    WNDCLASSEXA windowClass = {sizeof windowClass};
-    windowClass.lpfnWndProc = PictureProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorA(nullptr, IDC_CROSS);
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(DKGRAY_BRUSH));
-    windowClass.lpszClassName = kPictureClass;
-    return RegisterClassExA(&windowClass) != 0;
+    return RegisterViewerClass(instance, kPictureClass, PictureProc, IDC_CROSS,
+                               static_cast<HBRUSH>(GetStockObject(DKGRAY_BRUSH)));
 }
 
 }  // namespace viewer

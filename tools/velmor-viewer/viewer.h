@@ -89,6 +89,8 @@ HWND CreateStatusBar(HWND parent);
 void LayoutStatusBar(HWND status);
 void SetStatus(HWND status, StatusPart part, const std::string& text);
 // picture_view.cpp
+// Registers a window class of the viewer's: its procedure, cursor and background (null: none).
+bool RegisterViewerClass(HINSTANCE instance, const char* name, WNDPROC procedure, LPCSTR cursor, HBRUSH background);
 bool RegisterPictureClass(HINSTANCE instance);
 // histogram_view.cpp
 bool RegisterHistogramClass(HINSTANCE instance);

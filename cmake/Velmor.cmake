@@ -5,6 +5,8 @@ if(CMAKE_CROSSCOMPILING AND WIN32)
   # One Wine prefix per build tree, booted once by the wine-prefix test fixture.
   set(VELMOR_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
   set(VELMOR_WINE_RUN ${CMAKE_SOURCE_DIR}/scripts/wine-run)
+  # A second prefix where the virtual camera driver answers instead of the in-process emulator.
+  set(VELMOR_VCAM_PREFIX ${CMAKE_BINARY_DIR}/wineprefix-vcam)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${VELMOR_WINE_RUN} ${VELMOR_WINEPREFIX})
   include(${CMAKE_CURRENT_LIST_DIR}/VelmorThirdParty.cmake)
 else()
@@ -56,7 +58,34 @@ endif()
 if(VELMOR_WINDOWS)
   add_test(NAME wine-prefix COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-prefix ${VELMOR_WINEPREFIX})
   set_tests_properties(wine-prefix PROPERTIES FIXTURES_SETUP wineprefix LABELS "unit")
+  add_test(NAME wine-prefix-vcam COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-prefix ${VELMOR_VCAM_PREFIX})
+  set_tests_properties(wine-prefix-vcam PROPERTIES FIXTURES_SETUP wineprefix_vcam LABELS "virtual-camera")
 endif()
+
+# velmor_add_virtual_camera_test(name [OUTPUT dir])
+# Runs the Windows test `name` (defined before, in the same folder) a second time as name_vcam:
+# with VELMOR_EMULATION unset, against the virtual camera driver installed with the settings the
+# variable held, through the SDK's Win32 port. OUTPUT replaces VELMOR_TEST_OUTPUT's folder.
+function(velmor_add_virtual_camera_test name)
+  cmake_parse_arguments(V "" "OUTPUT" "" ${ARGN})
+  add_test(NAME ${name}_vcam
+    COMMAND ${VELMOR_WINE_RUN} --virtual-camera $<TARGET_FILE:velmor_vcam> ${VELMOR_VCAM_PREFIX} $<TARGET_FILE:${name}>)
+  get_test_property(${name} LABELS labels)
+  list(APPEND labels virtual-camera)
+  set_tests_properties(${name}_vcam PROPERTIES LABELS "${labels}" FIXTURES_REQUIRED wineprefix_vcam
+    RESOURCE_LOCK virtual-camera)
+  get_test_property(${name} ENVIRONMENT environment)
+  if(environment)
+    if(V_OUTPUT)
+      string(REGEX REPLACE "VELMOR_TEST_OUTPUT=[^;]*" "VELMOR_TEST_OUTPUT=Z:${V_OUTPUT}" environment "${environment}")
+    endif()
+    set_tests_properties(${name}_vcam PROPERTIES ENVIRONMENT "${environment}")
+  endif()
+  get_test_property(${name} TIMEOUT timeout)
+  if(timeout)
+    set_tests_properties(${name}_vcam PROPERTIES TIMEOUT ${timeout})
+  endif()
+endfunction()
 
 # velmor_add_test(name SOURCES ... [LIBS ...] [LABELS ...] [GUI] [ARGS ...] [ENVIRONMENT ...] [RESOURCE_LOCK ...])
 # A GoogleTest program run as one CTest test; on Windows under Wine, GUI tests under Xvfb.
@@ -66,6 +95,7 @@ function(velmor_add_test name)
   add_executable(${name} ${T_SOURCES})
   velmor_target_defaults(${name})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   if(VELMOR_WINDOWS AND T_GUI)
     set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "${VELMOR_WINE_RUN};--gui;${VELMOR_WINEPREFIX}")
   endif()

@@ -6,6 +6,10 @@
 // Commands and reply reads are answered in the dispatch routine. An image read waits for its
 // frame, so it is handed to a worker thread and completed there: a read of one process never
 // holds up the commands of another thread or process.
+//
+// A camera that does not answer (unplugged by the settings' faults) has its device object but no
+// DOS link, so that opening its path fails as with a camera that is not there; a watcher thread
+// follows the cameras' plugging and makes and removes the links.
 #include "driver/kernel.h"
 
 #include <new>
@@ -27,6 +31,7 @@ constexpr wchar_t kLinkFolder[] = L"\\DosDevices\\";
 constexpr size_t kMaxNameChars = 64;
 constexpr size_t kMaxPathChars = 32;
 constexpr ULONG kPipeIndexBytes = 4;
+constexpr LONGLONG kWatchPeriod = -200000;  // 20 ms, relative, in 100 ns ticks
 
 struct DeviceExtension {
     int device;  // the device number
@@ -49,9 +54,10 @@ struct Driver {
     KernelHost host{&stop};
     emu::EmulatorCore* core = nullptr;
     DEVICE_OBJECT* devices[emu::kDeviceNumbers] = {};
-    bool linked[emu::kDeviceNumbers] = {};
+    bool linked[emu::kDeviceNumbers] = {};  // written by the watcher, and by Shutdown once it has ended
     KSEMAPHORE queued;  // a count per queued read, and one per worker at unload
     HANDLE workers[kWorkers] = {};
+    HANDLE watcher = nullptr;
     void* lock = nullptr;
     // Under `lock`:
     LIST_ENTRY queue;     // image reads for the workers, linked through Tail.Overlay.ListEntry
@@ -296,6 +302,25 @@ NTSTATUS DispatchControl(DEVICE_OBJECT*, IRP* irp)
 NTSTATUS CreateDevice(DRIVER_OBJECT* object, Driver& driver, int device)
 {
     wchar_t deviceText[kMaxNameChars];
+    ObjectName(kDeviceFolder, device, deviceText);
+    UNICODE_STRING deviceName;
+    RtlInitUnicodeString(&deviceName, deviceText);
+    const NTSTATUS status = IoCreateDevice(object, sizeof(DeviceExtension), &deviceName, FILE_DEVICE_UNKNOWN, 0,
+                                           FALSE, &driver.devices[device]);
+    if (!NT_SUCCESS(status)) {
+        driver.devices[device] = nullptr;
+        return status;
+    }
+    static_cast<DeviceExtension*>(driver.devices[device]->DeviceExtension)->device = device;
+    return STATUS_SUCCESS;
+}
+
+// Makes or removes the DOS link of a device so that its path opens exactly while it answers.
+void LinkDevice(Driver& driver, int device, bool answers)
+{
+    if (answers == driver.linked[device])
+        return;
+    wchar_t deviceText[kMaxNameChars];
     wchar_t linkText[kMaxNameChars];
     ObjectName(kDeviceFolder, device, deviceText);
     ObjectName(kLinkFolder, device, linkText);
@@ -303,29 +328,34 @@ NTSTATUS CreateDevice(DRIVER_OBJECT* object, Driver& driver, int device)
     UNICODE_STRING linkName;
     RtlInitUnicodeString(&deviceName, deviceText);
     RtlInitUnicodeString(&linkName, linkText);
-    NTSTATUS status = IoCreateDevice(object, sizeof(DeviceExtension), &deviceName, FILE_DEVICE_UNKNOWN, 0, FALSE,
-                                     &driver.devices[device]);
-    if (!NT_SUCCESS(status)) {
-        driver.devices[device] = nullptr;
-        return status;
+    if (answers)
+        driver.linked[device] = NT_SUCCESS(IoCreateSymbolicLink(&linkName, &deviceName));
+    else
+        driver.linked[device] = !NT_SUCCESS(IoDeleteSymbolicLink(&linkName));
+}
+
+void LinkAnsweringDevices(Driver& driver)
+{
+    for (int device = 0; device < emu::kDeviceNumbers; ++device) {
+        if (driver.devices[device])
+            LinkDevice(driver, device, driver.core->Answers(device));
     }
-    static_cast<DeviceExtension*>(driver.devices[device]->DeviceExtension)->device = device;
-    status = IoCreateSymbolicLink(&linkName, &deviceName);
-    driver.linked[device] = NT_SUCCESS(status);
-    return status;
+}
+
+void WatcherMain(void* context)
+{
+    Driver& driver = *static_cast<Driver*>(context);
+    LARGE_INTEGER period;
+    period.QuadPart = kWatchPeriod;
+    while (KeWaitForSingleObject(&driver.stop, Executive, KernelMode, FALSE, &period) == STATUS_TIMEOUT)
+        LinkAnsweringDevices(driver);
+    PsTerminateSystemThread(STATUS_SUCCESS);
 }
 
 void RemoveDevices(Driver& driver)
 {
     for (int device = 0; device < emu::kDeviceNumbers; ++device) {
-        if (driver.linked[device]) {
-            wchar_t linkText[kMaxNameChars];
-            ObjectName(kLinkFolder, device, linkText);
-            UNICODE_STRING linkName;
-            RtlInitUnicodeString(&linkName, linkText);
-            IoDeleteSymbolicLink(&linkName);
-            driver.linked[device] = false;
-        }
+        LinkDevice(driver, device, false);
         if (driver.devices[device]) {
             IoDeleteDevice(driver.devices[device]);
             driver.devices[device] = nullptr;
@@ -345,6 +375,11 @@ void Shutdown(Driver* driver)
         KeSetEvent(&driver->stop, IO_NO_INCREMENT, FALSE);
         if (!idle)
             KeWaitForSingleObject(&driver->idle, Executive, KernelMode, FALSE, nullptr);
+    }
+    if (driver->watcher) {
+        ZwWaitForSingleObject(driver->watcher, FALSE, nullptr);
+        ZwClose(driver->watcher);
+        driver->watcher = nullptr;
     }
     int started = 0;
     for (HANDLE worker : driver->workers)
@@ -409,7 +444,12 @@ NTSTATUS Start(DRIVER_OBJECT* object, UNICODE_STRING* serviceKey, Driver& driver
                 return status;
         }
     }
-    return STATUS_SUCCESS;
+    LinkAnsweringDevices(driver);
+    const NTSTATUS status =
+        PsCreateSystemThread(&driver.watcher, THREAD_ALL_ACCESS, nullptr, nullptr, nullptr, WatcherMain, &driver);
+    if (!NT_SUCCESS(status))
+        driver.watcher = nullptr;
+    return status;
 }
 
 }  // namespace

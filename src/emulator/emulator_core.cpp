@@ -409,6 +409,12 @@ bool EmulatorCore::ReadImage(void* handle, Camera& camera, uint8_t* out, uint32_
     return true;
 }
 
+bool EmulatorCore::Answers(int device)
+{
+    HostLockGuard guard(host_, lock_);
+    return LiveCamera(device) != nullptr;
+}
+
 uint64_t EmulatorCore::FramePeriodNanos(int device)
 {
     HostLockGuard guard(host_, lock_);

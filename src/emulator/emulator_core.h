@@ -29,6 +29,8 @@ public:
     void Close(void* handle);
 
     const EmulatorConfig& Config() const { return config_; }
+    // True when the device answers now: configured and plugged in (replugged when its time has come).
+    bool Answers(int device);
     // The free-running frame period of a device from its current registers; 0 when it does not answer.
     uint64_t FramePeriodNanos(int device);
 

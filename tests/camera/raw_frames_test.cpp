@@ -3,6 +3,7 @@
 // full window (whole, 1/4 skipped, 1/4 binned) and in offset windows in every sub-sampling mode,
 // with padded rows and both row orders of the application's buffer.
 #include "snapshot_support.h"
+#include "virtual_camera.h"
 
 #include <algorithm>
 #include <cstring>
@@ -47,7 +48,7 @@ public:
         for (uint16_t& v : samples)
             v = uint16_t(random() & 0x3FF);
         ASSERT_TRUE(WriteBytes(path, samples.data(), samples.size() * 2));  // little-endian, as the file is
-        ASSERT_TRUE(SetEnvironmentVariableA("VELMOR_EMULATION", ("devices=0;timing=fast;source=raw:" + path).c_str()));
+        ASSERT_TRUE(vcam_test::UseCameraSettings("devices=0;timing=fast;source=raw:" + path));
     }
     void TearDown() override { DeleteFileA(path.c_str()); }
 

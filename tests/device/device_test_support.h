@@ -2,20 +2,35 @@
 // Shared pieces of the device tests: an emulated camera behind a recording port, and readers of
 // the recorded traffic.
 #include "device/device_protocol.h"
+#include "device/win32_port.h"
 #include "recording_port.h"
 #include "emulator/emulated_port.h"
+#include "virtual_camera.h"
 
 #include <windows.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+// The port to cameras with these emulator settings: emulated in this process, or the virtual
+// camera driver restarted with them.
+inline std::unique_ptr<DriverPort> CameraPort(const std::string& settings)
+{
+    if (!vcam_test::UsesVirtualCamera())
+        return std::make_unique<EmulatedDriverPort>(settings.c_str());
+    if (!vcam_test::RestartVirtualCamera(settings))
+        std::fprintf(stderr, "the virtual camera did not restart with \"%s\"\n", settings.c_str());
+    return std::make_unique<Win32DriverPort>();
+}
+
 // An emulated camera with every request logged.
 struct EmulatedRig {
-    explicit EmulatedRig(const std::string& settings) : emulator(settings.c_str()), port(emulator) {}
-    EmulatedDriverPort emulator;
+    explicit EmulatedRig(const std::string& settings) : emulator(CameraPort(settings)), port(*emulator) {}
+    std::unique_ptr<DriverPort> emulator;
     RecordingDriverPort port;
 };
 

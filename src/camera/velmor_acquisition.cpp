@@ -439,8 +439,8 @@ void CVelmor::PreviewTurn()
         Guard frame(frameLock);
         FrameSurface* raw = RawSurface();
         if (!RawFits(*raw) || device->GetFrame(raw->pixels) != kStatusOk) {
-            PostFrameFailure(callbackWindow, kErrorTransfer);
             Raise(kErrorTransfer);
+            PostFrameFailure(callbackWindow, kErrorTransfer);
             return;
         }
         const uint32_t taken = timeGetTime();
@@ -463,11 +463,10 @@ bool CVelmor::TransferEnded()
 void CVelmor::LoseCamera()
 {
     running = kRunStop;
-    {
-        Guard frame(frameLock);
-        PostFrameFailure(callbackWindow, kErrorNoFrame);
-    }
+    // Queued before it is posted: an application that reads the queue on the message finds it.
     Raise(kErrorNoFrame);
+    Guard frame(frameLock);
+    PostFrameFailure(callbackWindow, kErrorNoFrame);
 }
 
 void CVelmor::TriggerLoop()
@@ -547,8 +546,8 @@ void CVelmor::MeasureFrameRate(uint32_t now)
 int CVelmor::CopyToUser(const FrameSurface& source, BYTE* buffer, int size, int topDown)
 {
     if (size < source.byteCount()) {
-        PostFrameFailure(callbackWindow, kErrorMemory);
         Raise(kErrorMemory);
+        PostFrameFailure(callbackWindow, kErrorMemory);
         return 0;
     }
     const size_t stride = static_cast<size_t>(source.stride);

@@ -264,7 +264,9 @@ NTSTATUS DispatchCreate(DEVICE_OBJECT* device, IRP* irp)
     return Complete(irp, status, 0);
 }
 
-NTSTATUS DispatchClose(DEVICE_OBJECT*, IRP* irp)
+// The core's handle ends with the application's last handle (cleanup), or at the latest when the
+// file object goes (close): Wine does not always send the close.
+NTSTATUS DispatchCloseOrCleanup(DEVICE_OBJECT*, IRP* irp)
 {
     Driver& driver = *g_driver;
     FILE_OBJECT* file = IoGetCurrentIrpStackLocation(irp)->FileObject;
@@ -275,8 +277,6 @@ NTSTATUS DispatchClose(DEVICE_OBJECT*, IRP* irp)
     }
     return Complete(irp, STATUS_SUCCESS, 0);
 }
-
-NTSTATUS DispatchCleanup(DEVICE_OBJECT*, IRP* irp) { return Complete(irp, STATUS_SUCCESS, 0); }
 
 NTSTATUS DispatchUnsupported(DEVICE_OBJECT*, IRP* irp) { return Complete(irp, STATUS_INVALID_DEVICE_REQUEST, 0); }
 
@@ -477,8 +477,8 @@ extern "C" NTSTATUS DriverEntry(DRIVER_OBJECT* object, UNICODE_STRING* serviceKe
     for (int i = 0; i <= IRP_MJ_MAXIMUM_FUNCTION; ++i)
         object->MajorFunction[i] = DispatchUnsupported;
     object->MajorFunction[IRP_MJ_CREATE] = DispatchCreate;
-    object->MajorFunction[IRP_MJ_CLOSE] = DispatchClose;
-    object->MajorFunction[IRP_MJ_CLEANUP] = DispatchCleanup;
+    object->MajorFunction[IRP_MJ_CLOSE] = DispatchCloseOrCleanup;
+    object->MajorFunction[IRP_MJ_CLEANUP] = DispatchCloseOrCleanup;
     object->MajorFunction[IRP_MJ_DEVICE_CONTROL] = DispatchControl;
     object->DriverUnload = Unload;
     g_driver = driver;

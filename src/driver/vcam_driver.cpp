@@ -215,13 +215,15 @@ bool Enqueue(Driver& driver, IRP* irp)
     return open;
 }
 
-// The next queued read, or null when the queue is empty (which happens only at unload).
-IRP* Dequeue(Driver& driver)
+// The next queued read, or null when the queue is empty (which happens only at unload);
+// `stopping` tells whether the driver is unloading.
+IRP* Dequeue(Driver& driver, bool& stopping)
 {
     driver.host.Lock(driver.lock);
     IRP* irp = nullptr;
     if (!IsListEmpty(&driver.queue))
         irp = CONTAINING_RECORD(RemoveHeadList(&driver.queue), IRP, Tail.Overlay.ListEntry);
+    stopping = driver.stopping;
     driver.host.Unlock(driver.lock);
     return irp;
 }
@@ -231,12 +233,13 @@ void WorkerMain(void* context)
     Driver& driver = *static_cast<Driver*>(context);
     for (;;) {
         KeWaitForSingleObject(&driver.queued, Executive, KernelMode, FALSE, nullptr);
-        IRP* irp = Dequeue(driver);
+        bool stopping = false;
+        IRP* irp = Dequeue(driver, stopping);
         if (!irp)
             break;
-        Request request;
+        Request request{};
         DescribeRequest(irp, request);  // queued reads were described once already
-        if (driver.stopping)
+        if (stopping)
             Complete(irp, STATUS_DEVICE_NOT_CONNECTED, 0);
         else
             Answer(driver, irp, request);
@@ -283,7 +286,7 @@ NTSTATUS DispatchUnsupported(DEVICE_OBJECT*, IRP* irp) { return Complete(irp, ST
 NTSTATUS DispatchControl(DEVICE_OBJECT*, IRP* irp)
 {
     Driver& driver = *g_driver;
-    Request request;
+    Request request{};
     if (!DescribeRequest(irp, request))
         return Complete(irp, STATUS_INVALID_DEVICE_REQUEST, 0);
     if (!request.handle)

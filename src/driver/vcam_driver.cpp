@@ -8,8 +8,9 @@
 // holds up the commands of another thread or process.
 //
 // A camera that does not answer (unplugged by the settings' faults) has its device object but no
-// DOS link, so that opening its path fails as with a camera that is not there; a watcher thread
-// follows the cameras' plugging and makes and removes the links.
+// DOS link, so that opening its path fails as with a camera that is not there. The image read that
+// unplugs a camera removes its link before it completes; a watcher thread brings the links of
+// replugged cameras back.
 #include "driver/kernel.h"
 
 #include <new>
@@ -39,6 +40,7 @@ struct DeviceExtension {
 
 // One request as the core takes it.
 struct Request {
+    int device;
     void* handle;
     ULONG code;
     const void* in;
@@ -54,7 +56,8 @@ struct Driver {
     KernelHost host{&stop};
     emu::EmulatorCore* core = nullptr;
     DEVICE_OBJECT* devices[emu::kDeviceNumbers] = {};
-    bool linked[emu::kDeviceNumbers] = {};  // written by the watcher, and by Shutdown once it has ended
+    void* linkLock = nullptr;
+    bool linked[emu::kDeviceNumbers] = {};  // under linkLock
     KSEMAPHORE queued;  // a count per queued read, and one per worker at unload
     HANDLE workers[kWorkers] = {};
     HANDLE watcher = nullptr;
@@ -159,6 +162,7 @@ void LeaveDispatch(Driver& driver)
 bool DescribeRequest(IRP* irp, Request& request)
 {
     IO_STACK_LOCATION* stack = IoGetCurrentIrpStackLocation(irp);
+    request.device = static_cast<DeviceExtension*>(stack->DeviceObject->DeviceExtension)->device;
     request.handle = stack->FileObject ? stack->FileObject->FsContext : nullptr;
     request.code = stack->Parameters.DeviceIoControl.IoControlCode;
     request.inBytes = stack->Parameters.DeviceIoControl.InputBufferLength;
@@ -193,11 +197,16 @@ bool IsImageRead(const Request& request)
     return pipe == kPipeImage;
 }
 
+void FollowPlugging(Driver& driver, int device);
+
 NTSTATUS Answer(Driver& driver, IRP* irp, const Request& request)
 {
     uint32_t returned = 0;
     const bool ok = driver.core->Control(request.handle, request.code, request.in, request.inBytes, request.out,
                                          request.outBytes, &returned);
+    // An image read can unplug its camera: the path stops opening before the read is seen to end.
+    if (IsImageRead(request))
+        FollowPlugging(driver, request.device);
     return Complete(irp, ok ? STATUS_SUCCESS : STATUS_UNSUCCESSFUL, ok ? returned : 0);
 }
 
@@ -318,7 +327,8 @@ NTSTATUS CreateDevice(DRIVER_OBJECT* object, Driver& driver, int device)
     return STATUS_SUCCESS;
 }
 
-// Makes or removes the DOS link of a device so that its path opens exactly while it answers.
+// Makes or removes the DOS link of a device so that its path opens exactly while it answers;
+// called under linkLock, or when nothing else runs any more.
 void LinkDevice(Driver& driver, int device, bool answers)
 {
     if (answers == driver.linked[device])
@@ -337,11 +347,18 @@ void LinkDevice(Driver& driver, int device, bool answers)
         driver.linked[device] = !NT_SUCCESS(IoDeleteSymbolicLink(&linkName));
 }
 
+void FollowPlugging(Driver& driver, int device)
+{
+    driver.host.Lock(driver.linkLock);
+    LinkDevice(driver, device, driver.core->Answers(device));
+    driver.host.Unlock(driver.linkLock);
+}
+
 void LinkAnsweringDevices(Driver& driver)
 {
     for (int device = 0; device < emu::kDeviceNumbers; ++device) {
         if (driver.devices[device])
-            LinkDevice(driver, device, driver.core->Answers(device));
+            FollowPlugging(driver, device);
     }
 }
 
@@ -398,6 +415,8 @@ void Shutdown(Driver* driver)
     }
     RemoveDevices(*driver);
     emu::EmulatorCore::Destroy(driver->core);
+    if (driver->linkLock)
+        driver->host.DestroyLock(driver->linkLock);
     if (driver->lock)
         driver->host.DestroyLock(driver->lock);
     driver->~Driver();
@@ -419,7 +438,8 @@ NTSTATUS Start(DRIVER_OBJECT* object, UNICODE_STRING* serviceKey, Driver& driver
     KeInitializeSemaphore(&driver.queued, 0, kMaxQueued);
     InitializeListHead(&driver.queue);
     driver.lock = driver.host.CreateLock();
-    if (!driver.lock)
+    driver.linkLock = driver.host.CreateLock();
+    if (!driver.lock || !driver.linkLock)
         return STATUS_INSUFFICIENT_RESOURCES;
 
     auto* settings = static_cast<char*>(driver.host.Allocate(kMaxSettingsBytes));

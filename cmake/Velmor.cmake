@@ -62,18 +62,24 @@ if(VELMOR_WINDOWS)
   set_tests_properties(wine-prefix-vcam PROPERTIES FIXTURES_SETUP wineprefix_vcam LABELS "virtual-camera")
 endif()
 
+# velmor_add_virtual_camera_run(test program labels)
+# CTest test `test` running the Windows program `program` against the virtual camera driver of the
+# second prefix, with VELMOR_EMULATION's words (if any) as the driver's settings.
+function(velmor_add_virtual_camera_run test program labels)
+  add_test(NAME ${test}
+    COMMAND ${VELMOR_WINE_RUN} --virtual-camera $<TARGET_FILE:velmor_vcam> ${VELMOR_VCAM_PREFIX} $<TARGET_FILE:${program}>)
+  set_tests_properties(${test} PROPERTIES LABELS "${labels};virtual-camera" FIXTURES_REQUIRED wineprefix_vcam
+    RESOURCE_LOCK virtual-camera)
+endfunction()
+
 # velmor_add_virtual_camera_test(name [OUTPUT dir])
 # Runs the Windows test `name` (defined before, in the same folder) a second time as name_vcam:
 # with VELMOR_EMULATION unset, against the virtual camera driver installed with the settings the
 # variable held, through the SDK's Win32 port. OUTPUT replaces VELMOR_TEST_OUTPUT's folder.
 function(velmor_add_virtual_camera_test name)
   cmake_parse_arguments(V "" "OUTPUT" "" ${ARGN})
-  add_test(NAME ${name}_vcam
-    COMMAND ${VELMOR_WINE_RUN} --virtual-camera $<TARGET_FILE:velmor_vcam> ${VELMOR_VCAM_PREFIX} $<TARGET_FILE:${name}>)
   get_test_property(${name} LABELS labels)
-  list(APPEND labels virtual-camera)
-  set_tests_properties(${name}_vcam PROPERTIES LABELS "${labels}" FIXTURES_REQUIRED wineprefix_vcam
-    RESOURCE_LOCK virtual-camera)
+  velmor_add_virtual_camera_run(${name}_vcam ${name} "${labels}")
   get_test_property(${name} ENVIRONMENT environment)
   if(environment)
     if(V_OUTPUT)
@@ -87,15 +93,21 @@ function(velmor_add_virtual_camera_test name)
   endif()
 endfunction()
 
-# velmor_add_test(name SOURCES ... [LIBS ...] [LABELS ...] [GUI] [ARGS ...] [ENVIRONMENT ...] [RESOURCE_LOCK ...])
+# velmor_add_test(name SOURCES ... [LIBS ...] [LABELS ...] [GUI] [VIRTUAL_CAMERA] [ARGS ...] [ENVIRONMENT ...]
+#                  [RESOURCE_LOCK ...])
 # A GoogleTest program run as one CTest test; on Windows under Wine, GUI tests under Xvfb.
 # Tests that use the registry or the shared camera block take RESOURCE_LOCK "camera-state".
+# VIRTUAL_CAMERA: a program that runs only against the virtual camera driver and sets it up itself.
 function(velmor_add_test name)
-  cmake_parse_arguments(T "GUI" "" "SOURCES;LIBS;LABELS;ARGS;ENVIRONMENT;RESOURCE_LOCK" ${ARGN})
+  cmake_parse_arguments(T "GUI;VIRTUAL_CAMERA" "" "SOURCES;LIBS;LABELS;ARGS;ENVIRONMENT;RESOURCE_LOCK" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   velmor_target_defaults(${name})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+  if(T_VIRTUAL_CAMERA)
+    velmor_add_virtual_camera_run(${name} ${name} "${T_LABELS}")
+    return()
+  endif()
   if(VELMOR_WINDOWS AND T_GUI)
     set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "${VELMOR_WINE_RUN};--gui;${VELMOR_WINEPREFIX}")
   endif()

@@ -12,6 +12,30 @@ constexpr char kDevicePathPrefix[] = "\\\\.\\";
 constexpr char kDeviceBaseName[] = "Velm520QKZRX";
 constexpr char kDeviceSuffixes[] = "0123456789ABCDEFGHIJKLNMOPQRSTUVWXYZ";  // N before M
 
+// Writes the path of device number `n` ("\\.\Velm520QKZRX-0" for the base name and 0) into `path`
+// of `bytes` bytes. False for a number without a suffix, or when the path does not fit (then it
+// holds as much as fits). Needs no library: the virtual camera driver uses it too.
+inline bool FormatDevicePath(const char* baseName, int n, char* path, int bytes)
+{
+    constexpr int kSuffixes = sizeof(kDeviceSuffixes) - 1;
+    if (!path || bytes <= 0 || n < 0 || n >= kSuffixes)
+        return false;
+    int length = 0;
+    auto put = [&](char c) {
+        if (length < bytes - 1)
+            path[length] = c;
+        ++length;
+    };
+    for (const char* p = kDevicePathPrefix; *p; ++p)
+        put(*p);
+    for (const char* p = baseName; *p; ++p)
+        put(*p);
+    put('-');
+    put(kDeviceSuffixes[n]);
+    path[length < bytes ? length : bytes - 1] = '\0';
+    return length < bytes;
+}
+
 // Image reads of this many bytes or more need the large-transfer request code.
 constexpr uint32_t kLargeTransferBytes = 3072000;
 

@@ -3,7 +3,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -89,12 +88,7 @@ int CVLMSdkLib::SetSampleWidth(int wide)
 
 bool CVLMSdkLib::FormatDevicePath(const char* baseName, int n, char* path, int bytes)
 {
-    constexpr int kSuffixes = sizeof(kDeviceSuffixes) - 1;
-    if (!path || bytes <= 0 || n < 0 || n >= kSuffixes)
-        return false;
-    const char suffix[2] = {kDeviceSuffixes[n], '\0'};
-    const int written = std::snprintf(path, bytes, "%s%s-%s", kDevicePathPrefix, baseName, suffix);
-    return written > 0 && written < bytes;
+    return ::FormatDevicePath(baseName, n, path, bytes);
 }
 
 int CVLMSdkLib::SelectDevice(int n)

@@ -3,7 +3,6 @@
 namespace vcam {
 namespace {
 
-constexpr uint64_t kMicrosPerSecond = 1000000;
 constexpr LONGLONG kTicksPerMicro = 10;  // kernel waits count 100 ns ticks
 constexpr uint64_t kLongestSleepMicros = 0x7FFFFFFFFFFFFFFFull / kTicksPerMicro;
 constexpr ULONG kLongestRead = 0x40000000;
@@ -32,9 +31,7 @@ uint64_t KernelHost::NowMicros()
 {
     LARGE_INTEGER frequency;
     const LARGE_INTEGER count = KeQueryPerformanceCounter(&frequency);
-    const uint64_t ticks = static_cast<uint64_t>(count.QuadPart);
-    const uint64_t perSecond = static_cast<uint64_t>(frequency.QuadPart);
-    return ticks / perSecond * kMicrosPerSecond + ticks % perSecond * kMicrosPerSecond / perSecond;
+    return emu::MicrosOfTicks(static_cast<uint64_t>(count.QuadPart), static_cast<uint64_t>(frequency.QuadPart));
 }
 
 void KernelHost::SleepMicros(uint64_t micros)

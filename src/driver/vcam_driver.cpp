@@ -78,23 +78,11 @@ NTSTATUS Complete(IRP* irp, NTSTATUS status, ULONG_PTR information)
     return status;
 }
 
-// "\\.\Velm520QKZRX-N" (the path the core answers) and "Velm520QKZRX-N" (the object name).
-void DevicePath(int device, char* path)
-{
-    size_t n = 0;
-    for (const char* p = kDevicePathPrefix; *p; ++p)
-        path[n++] = *p;
-    for (const char* p = kDeviceBaseName; *p; ++p)
-        path[n++] = *p;
-    path[n++] = '-';
-    path[n++] = kDeviceSuffixes[device];
-    path[n] = '\0';
-}
-
+// The object name in `folder` of a device: its path without the "\\.\" prefix.
 void ObjectName(const wchar_t* folder, int device, wchar_t* name)
 {
     char path[kMaxPathChars];
-    DevicePath(device, path);
+    FormatDevicePath(kDeviceBaseName, device, path, sizeof(path));
     size_t n = 0;
     for (const wchar_t* p = folder; *p; ++p)
         name[n++] = *p;
@@ -262,7 +250,8 @@ NTSTATUS DispatchCreate(DEVICE_OBJECT* device, IRP* irp)
     if (!EnterDispatch(driver))
         return Complete(irp, STATUS_DEVICE_NOT_CONNECTED, 0);
     char path[kMaxPathChars];
-    DevicePath(static_cast<DeviceExtension*>(device->DeviceExtension)->device, path);
+    FormatDevicePath(kDeviceBaseName, static_cast<DeviceExtension*>(device->DeviceExtension)->device, path,
+                     sizeof(path));
     void* handle = driver.core->Open(path);  // null: the camera does not answer (unplugged)
     NTSTATUS status = STATUS_NO_SUCH_DEVICE;
     FILE_OBJECT* file = IoGetCurrentIrpStackLocation(irp)->FileObject;

@@ -34,6 +34,13 @@ protected:
     ~EmuHost() = default;
 };
 
+// Microseconds of a counter running at `perSecond` ticks a second, exact and without overflow.
+inline uint64_t MicrosOfTicks(uint64_t ticks, uint64_t perSecond)
+{
+    constexpr uint64_t kMicrosPerSecond = 1000000;
+    return ticks / perSecond * kMicrosPerSecond + ticks % perSecond * kMicrosPerSecond / perSecond;
+}
+
 // The host of this process (Win32 in the DLL, the C++ library on the Linux host build).
 EmuHost& ProcessEmuHost();
 

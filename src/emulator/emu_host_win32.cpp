@@ -7,7 +7,6 @@
 namespace emu {
 namespace {
 
-constexpr uint64_t kMicrosPerSecond = 1000000;
 constexpr uint64_t kMicrosPerMilli = 1000;
 constexpr DWORD kLongestSleepMs = 0x7FFFFFFF;  // below INFINITE
 
@@ -26,9 +25,7 @@ public:
         LARGE_INTEGER count;
         QueryPerformanceFrequency(&frequency);
         QueryPerformanceCounter(&count);
-        const uint64_t ticks = static_cast<uint64_t>(count.QuadPart);
-        const uint64_t perSecond = static_cast<uint64_t>(frequency.QuadPart);
-        return ticks / perSecond * kMicrosPerSecond + ticks % perSecond * kMicrosPerSecond / perSecond;
+        return MicrosOfTicks(static_cast<uint64_t>(count.QuadPart), static_cast<uint64_t>(frequency.QuadPart));
     }
     void SleepMicros(uint64_t micros) override
     {

@@ -52,6 +52,16 @@ protected:
         ASSERT_EQ(Velmor_CallBackPreview(camera, window.get(), nullptr, 0, 1), 1);
     }
 
+    // One camera found, and its live preview delivers frames to `window`.
+    void ExpectPreview(int camera, FrameWindow& window)
+    {
+        EXPECT_EQ(1, CountCameras(camera));
+        StartPreview(camera, window);
+        window.Pump(kFramesWaitMs, kSomeFrames);
+        EXPECT_GE(window.FrameCount(), kSomeFrames);
+        EXPECT_TRUE(window.Failures().empty());
+    }
+
     // Pumps until the loss is reported and checks how: failure 13 once, queued and posted to the
     // notify window; the stop completes and no camera is found. Returns the failure's time.
     DWORD ExpectLoss(int camera, FrameWindow& notify, FrameWindow& window)
@@ -85,11 +95,9 @@ TEST_F(DriverFaults, StoppingTheDriverUnderPreviewAndStartingItAgain)
     FrameWindow notify;
     const int camera = NewCamera(notify.get());
     ASSERT_NE(camera, 0);
-    ASSERT_EQ(1, CountCameras(camera));
     FrameWindow window;
-    StartPreview(camera, window);
-    window.Pump(kFramesWaitMs, kSomeFrames);
-    ASSERT_GE(window.FrameCount(), kSomeFrames);
+    ExpectPreview(camera, window);
+    ASSERT_FALSE(HasFailure());
 
     const DWORD stopped = GetTickCount();
     ASSERT_TRUE(vcam_test::ControlVirtualCamera(false));
@@ -99,12 +107,8 @@ TEST_F(DriverFaults, StoppingTheDriverUnderPreviewAndStartingItAgain)
     ASSERT_TRUE(vcam_test::ControlVirtualCamera(true));
     const int again = NewCamera(nullptr);
     ASSERT_NE(again, 0);
-    EXPECT_EQ(1, CountCameras(again));
     FrameWindow frames;
-    StartPreview(again, frames);
-    frames.Pump(kFramesWaitMs, kSomeFrames);
-    EXPECT_GE(frames.FrameCount(), kSomeFrames);
-    EXPECT_TRUE(frames.Failures().empty());
+    ExpectPreview(again, frames);
     EXPECT_EQ(Velmor_StopPreview(again), 1);
 }
 

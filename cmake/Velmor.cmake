@@ -75,11 +75,16 @@ endfunction()
 # velmor_add_virtual_camera_test(name [OUTPUT dir])
 # Runs the Windows test `name` (defined before, in the same folder) a second time as name_vcam:
 # with VELMOR_EMULATION unset, against the virtual camera driver installed with the settings the
-# variable held, through the SDK's Win32 port. OUTPUT replaces VELMOR_TEST_OUTPUT's folder.
+# variable held, through the SDK's Win32 port, in its own working folder. OUTPUT replaces
+# VELMOR_TEST_OUTPUT's folder.
 function(velmor_add_virtual_camera_test name)
   cmake_parse_arguments(V "" "OUTPUT" "" ${ARGN})
   get_test_property(${name} LABELS labels)
   velmor_add_virtual_camera_run(${name}_vcam ${name} "${labels}")
+  # A folder of its own: the first run may be writing its files (rate.avi, lost.avi) beside it.
+  set(folder ${CMAKE_CURRENT_BINARY_DIR}/vcam)
+  file(MAKE_DIRECTORY ${folder})
+  set_tests_properties(${name}_vcam PROPERTIES WORKING_DIRECTORY ${folder})
   get_test_property(${name} ENVIRONMENT environment)
   if(environment)
     if(V_OUTPUT)

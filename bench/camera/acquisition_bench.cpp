@@ -54,6 +54,7 @@
 #include "emulator/emulated_port.h"
 #include "imaging/image_writer.h"
 #include "message_window.h"
+#include "win32_bench.h"
 
 #include <benchmark/benchmark.h>
 #include <tlhelp32.h>
@@ -103,23 +104,8 @@ double NowMs()
     return double(c.QuadPart) / ticksPerMs;
 }
 
-double FileTimeMs(const FILETIME& t) { return double(uint64_t(t.dwHighDateTime) << 32 | t.dwLowDateTime) / 1e4; }
-
-double ProcessCpuMs()
-{
-    FILETIME created, exited, kernel, user;
-    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-    return FileTimeMs(kernel) + FileTimeMs(user);
-}
-
-// Read while the thread still runs: Wine reports no times for a thread that has ended.
-double ThreadCpuMs(HANDLE thread)
-{
-    FILETIME created, exited, kernel, user;
-    if (!thread || !GetThreadTimes(thread, &created, &exited, &kernel, &user))
-        return 0;
-    return FileTimeMs(kernel) + FileTimeMs(user);
-}
+using bench::ProcessCpuMs;
+using bench::ThreadCpuMs;
 
 double Quantile(std::vector<double> values, double q)
 {
@@ -415,12 +401,7 @@ bool RunRing(benchmark::State& state, int width, int height, bool twoBytes, Span
         state.SkipWithError("transfer did not start");
         return false;
     }
-    auto take = [&] {
-        int result = kWaitSignalled;
-        while (result == kWaitSignalled)
-            result = device.WaitFrame();
-        return result == kWaitReady && device.GetFrame(frame.data()) == kStatusOk;
-    };
+    auto take = [&] { return bench::TakeFrame(device, frame.data()); };
     bool ok = true;
     for (int i = 0; i < kWarmUpFrames && ok; ++i)
         ok = take();

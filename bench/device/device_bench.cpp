@@ -2,6 +2,7 @@
 // source, and the CPU time the transfer thread spends per frame.
 #include "device/velmor_520qk.h"
 #include "emulator/emulated_port.h"
+#include "win32_bench.h"
 
 #include <benchmark/benchmark.h>
 #include <windows.h>
@@ -32,15 +33,6 @@ std::string RawFile()
     return path;
 }
 
-double ThreadCpuMs(HANDLE thread)
-{
-    FILETIME created, exited, kernel, user;
-    if (!thread || !GetThreadTimes(thread, &created, &exited, &kernel, &user))
-        return 0;
-    auto ms = [](const FILETIME& t) { return (uint64_t(t.dwHighDateTime) << 32 | t.dwLowDateTime) / 1e4; };
-    return ms(kernel) + ms(user);
-}
-
 void RingDelivery(benchmark::State& state)
 {
     static const std::string path = RawFile();
@@ -58,18 +50,14 @@ void RingDelivery(benchmark::State& state)
     HANDLE thread = device.TransferThread();
     int64_t delivered = 0;
     for (auto _ : state) {
-        int result = kWaitSignalled;
-        while (result == kWaitSignalled)
-            result = device.WaitFrame();
-        if (result != kWaitReady) {
+        if (!bench::TakeFrame(device, frame.data())) {
             state.SkipWithError("transfer failed");
             break;
         }
-        device.GetFrame(frame.data());
         ++delivered;
     }
     // Read while the thread still runs: Wine reports no times for a thread that has ended.
-    const double cpuMs = ThreadCpuMs(thread);
+    const double cpuMs = bench::ThreadCpuMs(thread);
     device.StopTransfer();
     state.counters["fps"] = benchmark::Counter(double(delivered), benchmark::Counter::kIsRate);
     state.counters["thread_cpu_ms_per_delivered_frame"] = delivered ? cpuMs / double(delivered) : 0;

@@ -11,6 +11,7 @@
 #include "device/win32_port.h"
 #include "emulator/emulated_port.h"
 #include "virtual_camera.h"
+#include "win32_bench.h"
 
 #include <benchmark/benchmark.h>
 #include <windows.h>
@@ -26,17 +27,7 @@ constexpr char kSettings[] = "devices=0;timing=fast";
 constexpr int kColumns = CVelmor520QKZRXSdk::kSensorColumns;
 constexpr int kRows = CVelmor520QKZRXSdk::kSensorRows;
 constexpr int kWarmUpFrames = 5;
-constexpr double kMsPerFiletimeTick = 1e-4;
 constexpr char kProcStat[] = "Z:\\proc\\stat";
-
-double ProcessCpuMs()
-{
-    FILETIME created, exited, kernel, user;
-    if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user))
-        return 0;
-    auto ticks = [](const FILETIME& t) { return double(uint64_t(t.dwHighDateTime) << 32 | t.dwLowDateTime); };
-    return (ticks(kernel) + ticks(user)) * kMsPerFiletimeTick;
-}
 
 // Busy milliseconds of all processors since boot: the "cpu" line of /proc/stat without idle and
 // iowait, in clock ticks of 10 ms.
@@ -73,15 +64,10 @@ void Ring(benchmark::State& state)
         state.SkipWithError("transfer did not start");
         return;
     }
-    auto take = [&] {
-        int result = kWaitSignalled;
-        while (result == kWaitSignalled)
-            result = device.WaitFrame();
-        return result == kWaitReady && device.GetFrame(frame.data()) == kStatusOk;
-    };
+    auto take = [&] { return bench::TakeFrame(device, frame.data()); };
     for (int i = 0; i < kWarmUpFrames; ++i)
         take();
-    const double processBefore = ProcessCpuMs();
+    const double processBefore = bench::ProcessCpuMs();
     const double machineBefore = MachineBusyMs();
     int64_t frames = 0;
     for (auto _ : state) {
@@ -91,7 +77,7 @@ void Ring(benchmark::State& state)
         }
         ++frames;
     }
-    const double processMs = ProcessCpuMs() - processBefore;
+    const double processMs = bench::ProcessCpuMs() - processBefore;
     const double machineMs = MachineBusyMs() - machineBefore;
     device.StopTransfer();
     state.counters["fps"] = benchmark::Counter(double(frames), benchmark::Counter::kIsRate);

@@ -393,14 +393,10 @@ bool RunRing(benchmark::State& state, int width, int height, bool twoBytes, Span
 {
     EmulatedDriverPort port(EmulationSettings().c_str());
     CVelmor520QKZRXSdk device(port);
-    device.SetSampleWidth(twoBytes ? 1 : 0);
     device.SetHalfClock(kClock48MHz);
-    device.SetSensorWindow(0, 0, width, height, 0);
-    std::vector<uint8_t> frame(device.DeliveredBytes());
-    if (device.StartTransfer() != kStatusOk) {
-        state.SkipWithError("transfer did not start");
+    std::vector<uint8_t> frame;
+    if (!bench::StartRing(state, device, width, height, twoBytes, frame))
         return false;
-    }
     auto take = [&] { return bench::TakeFrame(device, frame.data()); };
     bool ok = true;
     for (int i = 0; i < kWarmUpFrames && ok; ++i)

@@ -39,14 +39,9 @@ void RingDelivery(benchmark::State& state)
     const bool wide = state.range(0) != 0;
     EmulatedDriverPort port(("devices=0;timing=fast;source=raw:" + path).c_str());
     CVelmor520QKZRXSdk device(port);
-    device.SetSampleWidth(wide ? 1 : 0);
-    device.SetSensorWindow(0, 0, kColumns, kRows, 0);
-    std::vector<uint8_t> frame(device.DeliveredBytes());
-
-    if (device.StartTransfer() != kStatusOk) {
-        state.SkipWithError("transfer did not start");
+    std::vector<uint8_t> frame;
+    if (!bench::StartRing(state, device, kColumns, kRows, wide, frame))
         return;
-    }
     HANDLE thread = device.TransferThread();
     int64_t delivered = 0;
     for (auto _ : state) {

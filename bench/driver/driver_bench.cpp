@@ -57,13 +57,9 @@ void Ring(benchmark::State& state)
     const bool wide = state.range(1) != 0;
     std::unique_ptr<DriverPort> port = MakePort(driver);
     CVelmor520QKZRXSdk device(*port);
-    device.SetSampleWidth(wide ? 1 : 0);
-    device.SetSensorWindow(0, 0, kColumns, kRows, 0);
-    std::vector<uint8_t> frame(device.DeliveredBytes());
-    if (device.StartTransfer() != kStatusOk) {
-        state.SkipWithError("transfer did not start");
+    std::vector<uint8_t> frame;
+    if (!bench::StartRing(state, device, kColumns, kRows, wide, frame))
         return;
-    }
     auto take = [&] { return bench::TakeFrame(device, frame.data()); };
     for (int i = 0; i < kWarmUpFrames; ++i)
         take();
